@@ -1,0 +1,538 @@
+/*
+** The stand-in host's editor window and its document.
+**
+** The document is a gap buffer of lines: the lines before the gap in
+** g_front, the lines after it in g_back in reverse order. Edits happen at
+** the gap, which moves to the caret line, so that inserting line after line
+** at the caret costs amortised O(1) per line (plus the line's length).
+** Every line carries its own line end; the last line never has one.
+*/
+#include "host.h"
+
+#include <map>
+
+enum LineEnd { EOL_NONE = 0, EOL_CRLF, EOL_CR, EOL_LF };
+
+typedef struct DocLine {
+    std::wstring text;   /* without the line end */
+    LineEnd eol;
+} DocLine;
+
+typedef struct MessageStats {
+    unsigned count;
+    LONGLONG first;
+    LONGLONG last;
+} MessageStats;
+
+static HWND g_hwndEditor;                          /* the editor window */
+static std::vector<DocLine> g_front;              /* lines before the gap, in order */
+static std::vector<DocLine> g_back;               /* lines after the gap, last line first */
+static POINT g_selStart, g_selEnd;                 /* logical selection, start <= end */
+static POINT g_caret;                              /* logical caret */
+static int g_wrapWidth;                            /* 0: no wrapping */
+static LRESULT g_selType = -1;                     /* -1: derived from the selection */
+static BOOL g_guardState;                          /* HOST_CMD_GUARD's flag */
+static HostLineSizeMode g_sizeMode;                /* how HM_GET_LINE reports sizes */
+static LRESULT g_fixedSize;                        /* the size HOST_SIZE_FIXED reports */
+static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
+static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE */
+static std::vector<HostMessage> g_messages;        /* received messages, in order */
+static std::map<UINT, MessageStats> g_stats;       /* counts and times by message */
+static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
+volatile LONG g_hostBusy;                          /* nonzero while answering a message */
+
+static const WCHAR* const g_eolText[] = { L"", L"\r\n", L"\r", L"\n" };
+
+static LONGLONG Now(void)
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+/* ---- The gap buffer ---------------------------------------------------- */
+
+int HostLineCount(void)
+{
+    return (int)(g_front.size() + g_back.size());
+}
+
+static DocLine& LineAt(int y)
+{
+    if ((size_t)y < g_front.size())
+        return g_front[y];
+    return g_back[g_back.size() - 1 - (y - g_front.size())];
+}
+
+/* Moves the gap so that lines [0, k) stand before it. */
+static void MoveGapTo(size_t k)
+{
+    while (g_front.size() > k) {
+        g_back.push_back(std::move(g_front.back()));
+        g_front.pop_back();
+    }
+    while (g_front.size() < k && !g_back.empty()) {
+        g_front.push_back(std::move(g_back.back()));
+        g_back.pop_back();
+    }
+}
+
+static int LineLength(int y)
+{
+    return (int)LineAt(y).text.size();
+}
+
+/* Clamps p into the document: a line exists, a column lies within its text. */
+static POINT Clamp(POINT p)
+{
+    int count = HostLineCount();
+    if (p.y < 0) { p.y = 0; p.x = 0; }
+    if (p.y >= count) { p.y = count - 1; p.x = LineLength(p.y); }
+    if (p.x < 0) p.x = 0;
+    if (p.x > LineLength(p.y)) p.x = LineLength(p.y);
+    return p;
+}
+
+static bool Before(POINT a, POINT b)
+{
+    return a.y < b.y || (a.y == b.y && a.x < b.x);
+}
+
+/* Splits text into lines, each with the line end that closes it. */
+static std::vector<DocLine> SplitLines(const WCHAR* text, size_t len)
+{
+    std::vector<DocLine> lines;
+    DocLine current;
+    current.eol = EOL_NONE;
+    for (size_t i = 0; i < len; i++) {
+        WCHAR c = text[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
+                current.eol = EOL_CRLF;
+                i++;
+            } else {
+                current.eol = (c == L'\r') ? EOL_CR : EOL_LF;
+            }
+            lines.push_back(std::move(current));
+            current.text.clear();
+            current.eol = EOL_NONE;
+        } else {
+            current.text.push_back(c);
+        }
+    }
+    lines.push_back(std::move(current));
+    return lines;
+}
+
+void HostSetText(const std::wstring& text)
+{
+    g_front = SplitLines(text.data(), text.size());
+    g_back.clear();
+    g_caret.x = g_caret.y = 0;
+    g_selStart = g_selEnd = g_caret;
+}
+
+std::wstring HostLine(int y)
+{
+    if (y < 0 || y >= HostLineCount())
+        return std::wstring();
+    const DocLine& line = LineAt(y);
+    return line.text + g_eolText[line.eol];
+}
+
+std::wstring HostGetText(void)
+{
+    std::wstring all;
+    int count = HostLineCount();
+    for (int y = 0; y < count; y++) {
+        const DocLine& line = LineAt(y);
+        all += line.text;
+        all += g_eolText[line.eol];
+    }
+    return all;
+}
+
+/* Inserts text at the caret and leaves the caret after it. */
+static void InsertAtCaret(const WCHAR* text)
+{
+    std::vector<DocLine> parts = SplitLines(text, wcslen(text));
+    g_caret = Clamp(g_caret);
+    MoveGapTo(g_caret.y + 1);
+    DocLine& line = g_front.back();
+    std::wstring tail;
+    if (g_caret.x == 0) {
+        tail = std::move(line.text);
+        line.text.clear();
+    } else {
+        tail = line.text.substr(g_caret.x);
+        line.text.erase(g_caret.x);
+    }
+    LineEnd tailEol = line.eol;
+
+    if (parts.size() == 1) {
+        line.text += parts[0].text;
+        g_caret.x += (LONG)parts[0].text.size();
+        line.text += tail;
+    } else {
+        line.text += parts[0].text;
+        line.eol = parts[0].eol;
+        for (size_t i = 1; i + 1 < parts.size(); i++)
+            g_front.push_back(std::move(parts[i]));
+        DocLine last;
+        last.eol = tailEol;
+        if (parts.back().text.empty()) {
+            last.text = std::move(tail);
+        } else {
+            last.text = parts.back().text;
+            last.text += tail;
+        }
+        g_caret.x = (LONG)parts.back().text.size();
+        g_front.push_back(std::move(last));
+        g_caret.y = (LONG)g_front.size() - 1;
+    }
+    g_selStart = g_selEnd = g_caret;
+}
+
+/* Deletes the selected text; the caret stands where it began. */
+static void DeleteSelection(void)
+{
+    POINT s = Clamp(g_selStart), e = Clamp(g_selEnd);
+    if (Before(e, s)) { POINT t = s; s = e; e = t; }
+    if (s.y != e.y || s.x != e.x) {
+        MoveGapTo(e.y + 1);
+        DocLine joined;
+        DocLine& last = g_front.back();
+        joined.eol = last.eol;
+        if (e.x == 0 && s.x == 0)
+            joined.text = std::move(last.text);
+        else
+            joined.text = LineAt(s.y).text.substr(0, s.x) + last.text.substr(e.x);
+        g_front.resize(s.y);
+        g_front.push_back(std::move(joined));
+    }
+    g_caret = s;
+    g_selStart = g_selEnd = s;
+}
+
+/* ---- Numbering ---------------------------------------------------------- */
+
+static int ViewRows(int y)
+{
+    int len = LineLength(y);
+    if (g_wrapWidth <= 0 || len == 0)
+        return 1;
+    return (len + g_wrapWidth - 1) / g_wrapWidth;
+}
+
+POINT HostLogicalToView(POINT logical)
+{
+    POINT p = Clamp(logical);
+    if (g_wrapWidth <= 0)
+        return p;
+    LONG row = 0;
+    for (int y = 0; y < p.y; y++)
+        row += ViewRows(y);
+    LONG sub = p.x / g_wrapWidth;
+    if (sub > ViewRows(p.y) - 1)
+        sub = ViewRows(p.y) - 1;
+    POINT view = { p.x - sub * g_wrapWidth, row + sub };
+    return view;
+}
+
+POINT HostViewToLogical(POINT view)
+{
+    if (g_wrapWidth <= 0)
+        return Clamp(view);
+    int count = HostLineCount();
+    LONG row = 0;
+    for (int y = 0; y < count; y++) {
+        int rows = ViewRows(y);
+        if (view.y < row + rows) {
+            LONG sub = view.y - row;
+            POINT p = { sub * g_wrapWidth + view.x, y };
+            return Clamp(p);
+        }
+        row += rows;
+    }
+    POINT end = { LineLength(count - 1), count - 1 };
+    return end;
+}
+
+static LONG ViewLineCount(void)
+{
+    LONG rows = 0;
+    int count = HostLineCount();
+    for (int y = 0; y < count; y++)
+        rows += ViewRows(y);
+    return rows;
+}
+
+/* ---- Messages ----------------------------------------------------------- */
+
+static void Record(UINT message, WPARAM wParam)
+{
+    LONGLONG t = Now();
+    MessageStats& s = g_stats[message];
+    if (s.count == 0)
+        s.first = t;
+    s.count++;
+    s.last = t;
+    if (g_keepLog) {
+        HostMessage m = { message, wParam, t };
+        g_messages.push_back(m);
+    }
+}
+
+static LRESULT OnGetLine(LineRequest* request, WCHAR* buffer)
+{
+    if (request == NULL || request->yLine < 0 || request->yLine >= HostLineCount())
+        return 0;
+    const DocLine& line = LineAt(request->yLine);
+    const WCHAR* eol = g_eolText[line.eol];
+    size_t eolLen = wcslen(eol);
+    size_t size = line.text.size() + eolLen + 1;
+    LRESULT reported = g_sizeMode == HOST_SIZE_FIXED ? g_fixedSize : (LRESULT)size;
+    if (buffer == NULL)
+        return reported;
+
+    size_t room = request->cch;
+    size_t units = size - 1 < room ? size - 1 : room;
+    size_t textUnits = units < line.text.size() ? units : line.text.size();
+    memcpy(buffer, line.text.data(), textUnits * sizeof(WCHAR));
+    memcpy(buffer + textUnits, eol, (units - textUnits) * sizeof(WCHAR));
+    if (units < room)
+        buffer[units] = L'\0';
+    return reported;
+}
+
+static void OnExecuteCommand(WPARAM command)
+{
+    if (command == HOST_CMD_DELETE_SELECTION) {
+        DeleteSelection();
+    } else if (command == HOST_CMD_GO_TO_END) {
+        int last = HostLineCount() - 1;
+        g_caret.y = last;
+        g_caret.x = LineLength(last);
+        g_selStart = g_selEnd = g_caret;
+    }
+}
+
+static void GetSelectionPoint(WPARAM mode, POINT logical, POINT* out)
+{
+    if (out == NULL)
+        return;
+    *out = mode == POS_LOGICAL ? logical : HostLogicalToView(logical);
+}
+
+static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case HM_QUERY_COMMAND_STATUS:
+        if (lParam != 0)
+            *(BOOL*)lParam = (wParam == HOST_CMD_GUARD) ? g_guardState : FALSE;
+        return 0;
+    case HM_PASS_EVENT_VALUE:
+        g_passedValue = wParam;
+        return 0;
+    case HM_GET_LINE_COUNT:
+        return wParam == POS_LOGICAL ? HostLineCount() : ViewLineCount();
+    case HM_CONVERT_POSITION:
+        if (wParam != 0 && lParam != 0)
+            *(POINT*)lParam = HostLogicalToView(*(POINT*)wParam);
+        return 0;
+    case HM_EXECUTE_COMMAND:
+        OnExecuteCommand(wParam);
+        return 0;
+    case HM_GET_SEL_START:
+        GetSelectionPoint(wParam, g_selStart, (POINT*)lParam);
+        return 0;
+    case HM_GET_SEL_END:
+        GetSelectionPoint(wParam, g_selEnd, (POINT*)lParam);
+        return 0;
+    case HM_SET_SELECTION:
+        if (wParam != 0 && lParam != 0) {
+            HostSelect(HostViewToLogical(*(POINT*)wParam), HostViewToLogical(*(POINT*)lParam));
+        }
+        return 0;
+    case HM_SET_REDRAW:
+        g_redraw = (int)wParam;
+        return 0;
+    case HM_GET_SEL_TYPE:
+        if (g_selType >= 0)
+            return g_selType;
+        return (g_selStart.x != g_selEnd.x || g_selStart.y != g_selEnd.y) ? 1 : 0;
+    case HM_GET_LINE:
+        return OnGetLine((LineRequest*)wParam, (WCHAR*)lParam);
+    case HM_INSERT_TEXT:
+        if (lParam != 0)
+            InsertAtCaret((const WCHAR*)lParam);
+        return 0;
+    }
+    return 0;
+}
+
+static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HostMessageName(message) != NULL) {
+        InterlockedIncrement(&g_hostBusy);
+        Record(message, wParam);
+        LRESULT result = OnEditorMessage(message, wParam, lParam);
+        InterlockedDecrement(&g_hostBusy);
+        return result;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+const char* HostMessageName(UINT message)
+{
+    switch (message) {
+    case HM_QUERY_COMMAND_STATUS: return "HM_QUERY_COMMAND_STATUS";
+    case HM_PASS_EVENT_VALUE: return "HM_PASS_EVENT_VALUE";
+    case HM_GET_LINE_COUNT: return "HM_GET_LINE_COUNT";
+    case HM_CONVERT_POSITION: return "HM_CONVERT_POSITION";
+    case HM_EXECUTE_COMMAND: return "HM_EXECUTE_COMMAND";
+    case HM_GET_SEL_START: return "HM_GET_SEL_START";
+    case HM_GET_SEL_END: return "HM_GET_SEL_END";
+    case HM_SET_SELECTION: return "HM_SET_SELECTION";
+    case HM_SET_REDRAW: return "HM_SET_REDRAW";
+    case HM_GET_SEL_TYPE: return "HM_GET_SEL_TYPE";
+    case HM_GET_LINE: return "HM_GET_LINE";
+    case HM_INSERT_TEXT: return "HM_INSERT_TEXT";
+    }
+    return NULL;
+}
+
+/* ---- The window and its settings --------------------------------------- */
+
+/*
+** Creates the editor window: a child of parent, or a message-only window
+** when parent is NULL. Returns NULL on failure.
+*/
+HWND HostCreateEditor(HWND parent)
+{
+    static const WCHAR className[] = L"ZtoAStandInEditor";
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.lpfnWndProc = EditorWndProc;
+    wc.hInstance = GetModuleHandleW(NULL);
+    wc.lpszClassName = className;
+    wc.hCursor = LoadCursor(NULL, IDC_IBEAM);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    RegisterClassW(&wc);
+
+    HostSetText(std::wstring());
+    g_wrapWidth = 0;
+    g_selType = -1;
+    g_guardState = FALSE;
+    g_sizeMode = HOST_SIZE_TRUE;
+    g_redraw = -1;
+    g_passedValue = 0;
+    HostClearMessages();
+    g_hwndEditor = CreateWindowExW(0, className, L"", parent ? WS_CHILD | WS_VISIBLE : 0,
+                                   0, 0, 0, 0, parent ? parent : HWND_MESSAGE, NULL,
+                                   wc.hInstance, NULL);
+    return g_hwndEditor;
+}
+
+void HostDestroyEditor(void)
+{
+    if (g_hwndEditor != NULL)
+        DestroyWindow(g_hwndEditor);
+    g_hwndEditor = NULL;
+    g_front.clear();
+    g_back.clear();
+    HostClearMessages();
+}
+
+HWND HostEditorWindow(void)
+{
+    return g_hwndEditor;
+}
+
+void HostSelect(POINT start, POINT end)
+{
+    start = Clamp(start);
+    end = Clamp(end);
+    if (Before(end, start)) { POINT t = start; start = end; end = t; }
+    g_selStart = start;
+    g_selEnd = end;
+    g_caret = end;
+}
+
+void HostGetSelection(POINT* start, POINT* end)
+{
+    *start = g_selStart;
+    *end = g_selEnd;
+}
+
+POINT HostCaret(void)
+{
+    return g_caret;
+}
+
+void HostSetWrapWidth(int width)
+{
+    g_wrapWidth = width > 0 ? width : 0;
+}
+
+void HostSetSelType(LRESULT type)
+{
+    g_selType = type;
+}
+
+void HostSetGuardState(BOOL set)
+{
+    g_guardState = set;
+}
+
+void HostSetLineSize(HostLineSizeMode mode, LRESULT size)
+{
+    g_sizeMode = mode;
+    g_fixedSize = size;
+}
+
+int HostRedrawState(void)
+{
+    return g_redraw;
+}
+
+WPARAM HostPassedEventValue(void)
+{
+    return g_passedValue;
+}
+
+const std::vector<HostMessage>& HostMessages(void)
+{
+    return g_messages;
+}
+
+unsigned HostMessageCount(UINT message)
+{
+    std::map<UINT, MessageStats>::const_iterator it = g_stats.find(message);
+    return it == g_stats.end() ? 0 : it->second.count;
+}
+
+void HostClearMessages(void)
+{
+    g_messages.clear();
+    g_stats.clear();
+}
+
+void HostKeepLog(BOOL keep)
+{
+    g_keepLog = keep;
+}
+
+/*
+** The arrival times of the first and last instance of message since the
+** last clear. Returns FALSE when none arrived.
+*/
+BOOL HostMessageTimes(UINT message, LONGLONG* first, LONGLONG* last)
+{
+    std::map<UINT, MessageStats>::const_iterator it = g_stats.find(message);
+    if (it == g_stats.end())
+        return FALSE;
+    *first = it->second.first;
+    *last = it->second.last;
+    return TRUE;
+}

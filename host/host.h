@@ -1,0 +1,70 @@
+/*
+** The stand-in host: an editor window that holds one document in memory
+** and answers the editor messages that a plug-in sends it, as the real
+** editor does. One editor window per process.
+**
+** Positions are logical (a line runs up to and including its line end)
+** unless a name says "view": with a wrap width set, a long logical line
+** takes several view lines, and HM_SET_SELECTION takes view positions.
+*/
+#ifndef ZTOA_HOST_H
+#define ZTOA_HOST_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+#include "../plugin/hostmsg.h"
+
+/* One message as the editor window received it. */
+typedef struct HostMessage {
+    UINT   message;
+    WPARAM wParam;       /* a command id, mode or flag; pointers are not kept */
+    LONGLONG time;       /* QueryPerformanceCounter when it arrived */
+} HostMessage;
+
+/* Ways the host can be told to misbehave on HM_GET_LINE's size query. */
+enum HostLineSizeMode {
+    HOST_SIZE_TRUE = 0,   /* the real size */
+    HOST_SIZE_FIXED = 1   /* the value given to HostSetLineSize, whatever the line */
+};
+
+HWND HostCreateEditor(HWND parent);
+void HostDestroyEditor(void);
+HWND HostEditorWindow(void);
+
+/* The document. */
+void HostSetText(const std::wstring& text);
+std::wstring HostGetText(void);
+int HostLineCount(void);
+std::wstring HostLine(int y);          /* line y with its line end */
+
+/* The selection and caret, in logical positions. */
+void HostSelect(POINT start, POINT end);
+void HostGetSelection(POINT* start, POINT* end);
+POINT HostCaret(void);
+
+/* Wrapping: 0 for none. Changes the numbering of HM_SET_SELECTION. */
+void HostSetWrapWidth(int width);
+POINT HostLogicalToView(POINT logical);
+POINT HostViewToLogical(POINT view);
+
+/* What the host reports. */
+void HostSetSelType(LRESULT type);      /* HM_GET_SEL_TYPE's result; -1: 1 when text is selected, else 0 */
+void HostSetGuardState(BOOL set);       /* HOST_CMD_GUARD's state flag */
+void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
+int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
+WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
+
+/* The messages received, in order, since the last clear. */
+const std::vector<HostMessage>& HostMessages(void);
+unsigned HostMessageCount(UINT message);
+void HostClearMessages(void);
+void HostKeepLog(BOOL keep);                 /* FALSE: keep counts and times only */
+BOOL HostMessageTimes(UINT message, LONGLONG* first, LONGLONG* last);
+const char* HostMessageName(UINT message);   /* "HM_GET_LINE", or NULL when not an editor message */
+
+/* Nonzero while the editor window is answering a message. */
+extern volatile LONG g_hostBusy;
+
+#endif

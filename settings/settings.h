@@ -1,0 +1,21 @@
+/*
+** The comparison settings in the registry: "Locale" and "Flags" under
+** HKEY_CURRENT_USER\Software\Norvale\QuillonPlugIns\<module title>.
+*/
+#ifndef ZTOA_SETTINGS_H
+#define ZTOA_SETTINGS_H
+
+#include <windows.h>
+
+#define SETTINGS_KEY_PREFIX "Software\\Norvale\\QuillonPlugIns\\"
+
+BOOL GetModuleTitle(char* title);
+BOOL GetSettingsKeyPath(char* path);
+HKEY OpenSettingsKey(void);
+DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue);
+void WriteDwordValue(HKEY key, const char* name, DWORD value);
+BOOL LoadSettings(DWORD* locale, DWORD* flags);
+BOOL SaveSettings(DWORD locale, DWORD flags);
+void DeleteSettings(void);
+
+#endif

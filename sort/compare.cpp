@@ -1,0 +1,85 @@
+/*
+** Line comparators. Both compare the texts without their line ends and
+** invert the platform's answer, so that sorting ascending by them puts the
+** greater line first. A pair that cannot be compared ranks equal.
+*/
+#include "compare.h"
+
+#include <stdlib.h>
+
+CompareSettings g_compareSettings;   /* the locale and flags of the running sort */
+
+/*
+** Returns len shortened by the line end at the end of text: one CR or LF,
+** then one more CR, so x CR LF, x CR and x LF all compare as x.
+*/
+template <typename Unit>
+static int TrimLineEnd(const Unit* text, int len)
+{
+    if (len > 0 && (text[len - 1] == '\r' || text[len - 1] == '\n'))
+        len--;
+    if (len > 0 && text[len - 1] == '\r')
+        len--;
+    return len;
+}
+
+/* Maps a CompareString result to the inverted qsort result. */
+static int InvertCompareResult(int result)
+{
+    if (result == CSTR_LESS_THAN)
+        return 1;
+    if (result == CSTR_GREATER_THAN)
+        return -1;
+    return 0;
+}
+
+int CompareLinesW(const void* a, const void* b)
+{
+    const WCHAR* first = *(const WCHAR* const*)a;
+    const WCHAR* second = *(const WCHAR* const*)b;
+    if (first == NULL || second == NULL)
+        return 0;
+    int firstLen = TrimLineEnd(first, lstrlenW(first));
+    int secondLen = TrimLineEnd(second, lstrlenW(second));
+    return InvertCompareResult(CompareStringW(g_compareSettings.locale, g_compareSettings.flags,
+                                              first, firstLen, second, secondLen));
+}
+
+/*
+** Converts text to the ANSI code page in a new buffer of 2 * len + 1 bytes.
+** Returns NULL when the buffer cannot be had or the conversion fails, so
+** that no unterminated buffer is ever compared.
+*/
+static char* ToAnsi(const WCHAR* text)
+{
+    int len = lstrlenW(text);
+    int size = 2 * len + 1;
+    char* buffer = (char*)malloc(size);
+    if (buffer == NULL)
+        return NULL;
+    if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, size, NULL, NULL) == 0) {
+        free(buffer);
+        return NULL;
+    }
+    return buffer;
+}
+
+int CompareLinesA(const void* a, const void* b)
+{
+    const WCHAR* first = *(const WCHAR* const*)a;
+    const WCHAR* second = *(const WCHAR* const*)b;
+    if (first == NULL || second == NULL)
+        return 0;
+    int result = 0;
+    char* firstAnsi = ToAnsi(first);
+    char* secondAnsi = ToAnsi(second);
+    if (firstAnsi != NULL && secondAnsi != NULL) {
+        int firstLen = TrimLineEnd(firstAnsi, lstrlenA(firstAnsi));
+        int secondLen = TrimLineEnd(secondAnsi, lstrlenA(secondAnsi));
+        result = CompareStringA(g_compareSettings.locale, g_compareSettings.flags,
+                                firstAnsi, firstLen, secondAnsi, secondLen);
+    }
+    free(firstAnsi);
+    free(secondAnsi);
+    return InvertCompareResult(result);
+}

@@ -1,0 +1,21 @@
+/*
+** The comparison of two line texts under the current settings.
+*/
+#ifndef ZTOA_COMPARE_H
+#define ZTOA_COMPARE_H
+
+#include <windows.h>
+
+typedef struct CompareSettings {
+    LCID  locale;  /* passed unchanged to CompareString */
+    DWORD flags;   /* passed unchanged to CompareString */
+} CompareSettings;
+
+extern CompareSettings g_compareSettings;   /* written by each sort, read by the comparators */
+
+/* qsort-style comparators over arrays of WCHAR* line texts: the greater
+** line ranks first, so an ascending sort by them leaves lines descending. */
+int CompareLinesW(const void* a, const void* b);
+int CompareLinesA(const void* a, const void* b);
+
+#endif

@@ -1,0 +1,159 @@
+/*
+** The sort command: the lines that the selection touches are read from the
+** host, sorted descending under the stored settings, and written back in
+** their place. All access to the document goes through host messages.
+*/
+#include "compare.h"
+#include "../plugin/hostmsg.h"
+#include "../plugin/module.h"
+#include "../settings/settings.h"
+
+#include <stdlib.h>
+#include <algorithm>
+
+enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
+
+static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by LineEndStyle */
+
+/* Largest line size (in UTF-16 units) whose buffer size fits in 32 bits. */
+#define MAX_LINE_UNITS 0x7FFFFFFF
+
+/*
+** Reads logical line yLine, line end included, into a new NUL-terminated
+** buffer that the caller frees. The host is asked for the size first; a
+** size of 0, or one too large for a 32-bit buffer size, counts as a failed
+** allocation. Returns NULL on failure.
+*/
+static WCHAR* GetLineText(HWND hwndView, LONG yLine)
+{
+    LineRequest request;
+    request.cch = 0;
+    request.flags = LINE_REQUEST_WITH_EOL;
+    request.yLine = yLine;
+    LRESULT n = SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, 0);
+    if (n <= 0 || (ULONG_PTR)n > MAX_LINE_UNITS)
+        return NULL;
+    WCHAR* text = (WCHAR*)malloc(2 * (size_t)n);
+    if (text == NULL)
+        return NULL;
+    request.cch = (DWORD)n;
+    SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, (LPARAM)text);
+    text[n - 1] = L'\0';
+    return text;
+}
+
+/* The line-end style of the document's first line; CrLf when it cannot be read. */
+static LineEndStyle DetectLineEndStyle(HWND hwndView)
+{
+    WCHAR* text = GetLineText(hwndView, 0);
+    if (text == NULL)
+        return CrLf;
+    int len = lstrlenW(text);
+    LineEndStyle style = Lf;
+    if (len >= 1 && text[len - 1] == L'\r')
+        style = Cr;
+    else if (len >= 2 && text[len - 2] == L'\r' && text[len - 1] == L'\n')
+        style = CrLf;
+    free(text);
+    return style;
+}
+
+/*
+** Sorts lines descending by comparator and keeps lines that compare equal
+** in their document order, so that settings the platform rejects (every
+** pair equal) leave the lines as they were.
+*/
+static void SortLines(WCHAR** lines, size_t count, int (*comparator)(const void*, const void*))
+{
+    std::stable_sort(lines, lines + count, [comparator](const WCHAR* x, const WCHAR* y) {
+        return comparator(&x, &y) < 0;
+    });
+}
+
+/* CompareLinesW on the NT platform, CompareLinesA elsewhere. */
+static int (*ChooseComparator(void))(const void*, const void*)
+{
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof(version));
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? CompareLinesW : CompareLinesA;
+}
+
+/* Selects the logical range start..end through the host's own numbering. */
+static void SelectRange(HWND hwndView, POINT* start, POINT* end)
+{
+    POINT viewStart, viewEnd;
+    SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)start, (LPARAM)&viewStart);
+    SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)end, (LPARAM)&viewEnd);
+    SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
+}
+
+/*
+** Loads the settings into g_compareSettings; the system default locale and
+** no flags when the settings key cannot be opened.
+*/
+static void LoadCompareSettings(void)
+{
+    DWORD locale = GetSystemDefaultLCID();
+    DWORD flags = 0;
+    LoadSettings(&locale, &flags);
+    g_compareSettings.locale = locale;
+    g_compareSettings.flags = flags;
+}
+
+void SortSelection(HWND hwndView)
+{
+    LoadCompareSettings();
+
+    POINT start, end;
+    SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)&start);
+    SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)&end);
+    start.x = 0;
+
+    BOOL appendLineEnd = FALSE;
+    if (end.x != 0) {
+        LRESULT lineCount = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+        appendLineEnd = (end.y == lineCount - 1);
+        end.y += 1;
+        end.x = 0;
+    }
+
+    if (end.y - start.y <= 1)
+        return;
+    size_t lineCount = (size_t)(end.y - start.y);
+
+    LineEndStyle style = DetectLineEndStyle(hwndView);
+    if (appendLineEnd) {
+        SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END, 0);
+        SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)g_lineEndText[style]);
+    }
+
+    WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
+    if (lines == NULL)
+        return;
+
+    size_t fetched = 0;
+    while (fetched < lineCount) {
+        lines[fetched] = GetLineText(hwndView, start.y + (LONG)fetched);
+        if (lines[fetched] == NULL)
+            break;
+        fetched++;
+    }
+
+    if (fetched == lineCount) {
+        SortLines(lines, lineCount, ChooseComparator());
+
+        SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
+        SelectRange(hwndView, &start, &end);
+        SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
+        for (size_t i = 0; i < lineCount; i++)
+            SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
+        SelectRange(hwndView, &start, &end);
+        SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+    }
+
+    for (size_t i = 0; i < fetched; i++)
+        free(lines[i]);
+    free(lines);
+}
