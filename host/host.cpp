@@ -375,7 +375,8 @@ static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
 {
     if (HostMessageName(message) != NULL) {
         InterlockedIncrement(&g_hostBusy);
-        Record(message, wParam);
+        BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
+        Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
         InterlockedDecrement(&g_hostBusy);
         return result;

@@ -43,11 +43,14 @@ ztoa_build() {
 
 # Starts Xvfb and a persistent wineserver for the prefix of build/ARCH,
 # both detached from our output, and stops them when the shell exits.
+# Under a caller that already runs them (ZTOA_SERVICES set), does nothing.
 ztoa_start_services() {
     local arch=$1
     export WINEPREFIX="$ZTOA_ROOT/build/$arch/wineprefix"
     export WINEDEBUG=${WINEDEBUG:--all}
     if [ "$arch" = i686 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+    [ -z "${ZTOA_SERVICES:-}" ] || return 0
+    export ZTOA_SERVICES=1
     ZTOA_WINESERVER=$( [ "$arch" = i686 ] && echo /usr/lib/wine/wineserver32 || echo /usr/lib/wine/wineserver64 )
     [ -x "$ZTOA_WINESERVER" ] || ZTOA_WINESERVER=wineserver
     mkdir -p "$WINEPREFIX"
@@ -60,7 +63,9 @@ ztoa_start_services() {
     fi
     "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1
     trap ztoa_stop_services EXIT
-    "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot -i </dev/null >/dev/null 2>&1 || true
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot -i </dev/null >/dev/null 2>&1 || true
+    fi
 }
 
 ztoa_stop_services() {

@@ -4,12 +4,12 @@
 ** their place. All access to the document goes through host messages.
 */
 #include "compare.h"
+#include "stablesort.h"
 #include "../plugin/hostmsg.h"
 #include "../plugin/module.h"
 #include "../settings/settings.h"
 
 #include <stdlib.h>
-#include <algorithm>
 
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
@@ -56,18 +56,6 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
         style = CrLf;
     free(text);
     return style;
-}
-
-/*
-** Sorts lines descending by comparator and keeps lines that compare equal
-** in their document order, so that settings the platform rejects (every
-** pair equal) leave the lines as they were.
-*/
-static void SortLines(WCHAR** lines, size_t count, int (*comparator)(const void*, const void*))
-{
-    std::stable_sort(lines, lines + count, [comparator](const WCHAR* x, const WCHAR* y) {
-        return comparator(&x, &y) < 0;
-    });
 }
 
 /* CompareLinesW on the NT platform, CompareLinesA elsewhere. */
@@ -141,9 +129,12 @@ void SortSelection(HWND hwndView)
         fetched++;
     }
 
-    if (fetched == lineCount) {
-        SortLines(lines, lineCount, ChooseComparator());
-
+    /*
+    ** The sort is stable: lines that compare equal keep their document
+    ** order, so settings that the platform rejects (every pair equal) leave
+    ** the lines as they were instead of scrambling them.
+    */
+    if (fetched == lineCount && StableSortPointers((void**)lines, lineCount, ChooseComparator())) {
         SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);

@@ -1,0 +1,102 @@
+/*
+** The non-NT platform: Wine reports Windows 98 to this executable, so the
+** module compares lines in the ANSI code page (932 here) with
+** CompareStringA.
+*/
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host/host.h"
+#include "registry_util.h"
+
+namespace {
+
+class AnsiPlatformTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        OSVERSIONINFOA version = {};
+        version.dwOSVersionInfoSize = sizeof(version);
+        ASSERT_TRUE(GetVersionExA(&version));
+        ASSERT_EQ(version.dwPlatformId, (DWORD)VER_PLATFORM_WIN32_WINDOWS)
+            << "Wine must report Windows 98 to this executable";
+        ASSERT_EQ(GetACP(), 932u) << "run under the ja_JP.UTF-8 locale";
+        module = LoadLibraryA(g_dllPath.c_str());
+        ASSERT_NE(module, nullptr);
+        onCommand = (OnCommandProc)GetProcAddress(module, "OnCommand");
+        ASSERT_NE(onCommand, nullptr);
+        ASSERT_NE(HostCreateEditor(NULL), nullptr);
+        HostSetWrapWidth(2);
+        title = TitleOfPath(g_dllPath);
+        DeleteModuleKey(title);
+    }
+
+    void TearDown() override
+    {
+        HostDestroyEditor();
+        DeleteModuleKey(title);
+        if (module != NULL)
+            FreeLibrary(module);
+    }
+
+    HMODULE module = NULL;
+    OnCommandProc onCommand = NULL;
+    std::string title;
+};
+
+/* The order CompareStringA gives the lines' code page 932 bytes, descending. */
+std::vector<std::wstring> ExpectedAnsiOrder(std::vector<std::wstring> lines, DWORD flags)
+{
+    std::stable_sort(lines.begin(), lines.end(), [flags](const std::wstring& x, const std::wstring& y) {
+        char a[256], b[256];
+        WideCharToMultiByte(932, 0, x.c_str(), -1, a, sizeof(a), NULL, NULL);
+        WideCharToMultiByte(932, 0, y.c_str(), -1, b, sizeof(b), NULL, NULL);
+        return CompareStringA(0x411, flags, a, -1, b, -1) == CSTR_GREATER_THAN;
+    });
+    return lines;
+}
+
+TEST_F(AnsiPlatformTest, JapaneseLinesSortInCodePage932)
+{
+    SetModuleDword(title, "Locale", 0x411);
+    SetModuleDword(title, "Flags", 0);
+    std::vector<std::wstring> lines = {
+        L"\x3055\x304F\x3089",        /* さくら */
+        L"\x30A2\x30A4\x30B9",        /* アイス */
+        L"\x6771\x4EAC",              /* 東京 */
+        L"\x3042\x3081",              /* あめ */
+        L"Zebra", L"apple",
+        L"\xFF76\xFF9E\xFF77",        /* halfwidth ｶﾞｷ */
+        L"\x5927\x962A",              /* 大阪 */
+    };
+    std::vector<std::wstring> want = ExpectedAnsiOrder(lines, 0);
+    ASSERT_NE(want, lines);
+    HostSetText(JoinLines(lines, L"\r\n") + L"\r\n");
+    POINT start = { 0, 0 }, end = { 0, (LONG)lines.size() };
+    HostSelect(start, end);
+    onCommand(HostEditorWindow());
+    EXPECT_EQ(HostGetText(), JoinLines(want, L"\r\n") + L"\r\n");
+}
+
+TEST_F(AnsiPlatformTest, KanaTypeFlagAppliesToTheAnsiComparison)
+{
+    SetModuleDword(title, "Locale", 0x411);
+    SetModuleDword(title, "Flags", NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH);
+    std::vector<std::wstring> lines = {
+        L"\x30AB\x30AD",       /* カキ */
+        L"\x3042",             /* あ */
+        L"\x304B\x304D",       /* かき: equal to カキ under the flags */
+        L"\x30A2",             /* ア: equal to あ */
+    };
+    std::vector<std::wstring> want = ExpectedAnsiOrder(lines, NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH);
+    HostSetText(JoinLines(lines, L"\n"));
+    POINT start = { 0, 0 }, end = { 1, 3 };
+    HostSelect(start, end);
+    onCommand(HostEditorWindow());
+    EXPECT_EQ(HostGetText(), JoinLines(want, L"\n") + L"\n");
+    EXPECT_EQ(want[0], lines[0]) << "equal lines keep their order";
+    EXPECT_EQ(want[1], lines[2]);
+}
+
+}  // namespace

@@ -1,0 +1,162 @@
+/*
+** The line comparators under several locales and flag sets.
+*/
+#include <gtest/gtest.h>
+
+#include "sort/compare.h"
+
+namespace {
+
+typedef int (*Comparator)(const void*, const void*);
+
+int Compare(Comparator comparator, const wchar_t* first, const wchar_t* second)
+{
+    const wchar_t* a = first;
+    const wchar_t* b = second;
+    return comparator(&a, &b);
+}
+
+/* What the platform says of the two texts, inverted as the comparators invert it. */
+int Inverted(const wchar_t* first, const wchar_t* second)
+{
+    int r = CompareStringW(g_compareSettings.locale, g_compareSettings.flags, first, -1, second, -1);
+    return r == CSTR_LESS_THAN ? 1 : r == CSTR_GREATER_THAN ? -1 : 0;
+}
+
+#define REQUIRE_ANSI(text, locale) \
+    do { if (AnsiCannotHold(text, locale)) GTEST_SKIP() << "code page " << GetACP() << " cannot hold the text"; } while (0)
+
+/*
+** Whether text survives conversion to the ANSI code page exactly, and that
+** code page is also the one CompareStringA reads under locale.
+*/
+bool Representable(const wchar_t* text, LCID locale)
+{
+    char codePage[8];
+    if (GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, codePage, sizeof(codePage)) == 0
+        || (UINT)atoi(codePage) != GetACP())
+        return false;
+    BOOL usedDefault = FALSE;
+    char bytes[256];
+    if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, bytes, sizeof(bytes), NULL, &usedDefault) == 0)
+        return false;
+    wchar_t back[256];
+    MultiByteToWideChar(CP_ACP, 0, bytes, -1, back, 256);
+    return !usedDefault && wcscmp(back, text) == 0;
+}
+
+class CompareLinesTest : public testing::TestWithParam<Comparator> {
+protected:
+    /* The ANSI comparator can only tell apart what the code page holds. */
+    bool AnsiCannotHold(const wchar_t* text, LCID locale)
+    {
+        return GetParam() == &CompareLinesA && !Representable(text, locale);
+    }
+
+    void Use(LCID locale, DWORD flags)
+    {
+        g_compareSettings.locale = locale;
+        g_compareSettings.flags = flags;
+    }
+    int Cmp(const wchar_t* a, const wchar_t* b) { return Compare(GetParam(), a, b); }
+    void SetUp() override { Use(0x409, 0); }
+};
+
+TEST_P(CompareLinesTest, GreaterLineRanksFirst)
+{
+    EXPECT_EQ(Cmp(L"b\r\n", L"a"), -1);
+    EXPECT_EQ(Cmp(L"a", L"b\r\n"), 1);
+    EXPECT_EQ(Cmp(L"same\n", L"same\r"), 0);
+}
+
+TEST_P(CompareLinesTest, LineEndTakesNoPart)
+{
+    EXPECT_EQ(Cmp(L"x\r\n", L"x"), 0);
+    EXPECT_EQ(Cmp(L"x\r", L"x"), 0);
+    EXPECT_EQ(Cmp(L"x\n", L"x"), 0);
+    EXPECT_EQ(Cmp(L"x\r\r", L"x"), 0) << "CR CR trims to x";
+    EXPECT_EQ(Cmp(L"x\n\n", L"x\n\r"), 0) << "LF LF and LF CR both trim to x LF";
+    EXPECT_NE(Cmp(L"x\n\n", L"x"), 0);
+    EXPECT_EQ(Cmp(L"\r\n", L""), 0) << "a bare line end is the empty text";
+}
+
+TEST_P(CompareLinesTest, EmptyTextRanksBelowOthersUnlessFlagsMakeThemEqual)
+{
+    EXPECT_EQ(Cmp(L"", L"a"), 1);
+    EXPECT_EQ(Cmp(L"a\r\n", L"\r\n"), -1);
+    Use(0x409, NORM_IGNORESYMBOLS);
+    EXPECT_EQ(Cmp(L"", L"!?-\r\n"), 0);
+}
+
+TEST_P(CompareLinesTest, CaseUnderIgnoreCaseAndWithout)
+{
+    Use(0x409, NORM_IGNORECASE);
+    EXPECT_EQ(Cmp(L"abc\r\n", L"ABC\n"), 0);
+    Use(0x409, 0);
+    int expected = Inverted(L"abc", L"ABC");
+    EXPECT_NE(expected, 0);
+    EXPECT_EQ(Cmp(L"abc\r\n", L"ABC\n"), expected);
+    EXPECT_EQ(Cmp(L"ABC\n", L"abc\r\n"), -expected);
+}
+
+TEST_P(CompareLinesTest, JapaneseKanaTypeAndWidth)
+{
+    const wchar_t* hiragana = L"\x3042\x3044\r\n";   /* あい */
+    const wchar_t* katakana = L"\x30A2\x30A4\r\n";   /* アイ */
+    const wchar_t* fullwidthA = L"\xFF21\xFF22";     /* ＡＢ */
+    REQUIRE_ANSI(L"\x3042\x3044\x30A2\x30A4\xFF21\xFF22\xFF71", 0x411);
+    Use(0x411, 0);
+    EXPECT_NE(Cmp(hiragana, katakana), 0);
+    EXPECT_NE(Cmp(fullwidthA, L"AB"), 0);
+    Use(0x411, NORM_IGNOREKANATYPE);
+    EXPECT_EQ(Cmp(hiragana, katakana), 0);
+    Use(0x411, NORM_IGNOREWIDTH);
+    EXPECT_EQ(Cmp(fullwidthA, L"AB\n"), 0);
+    Use(0x411, NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH);
+    EXPECT_EQ(Cmp(L"\xFF71\r\n", hiragana) , Cmp(L"\x3042", hiragana)) << "halfwidth katakana folds too";
+}
+
+TEST_P(CompareLinesTest, GermanIgnoreNonSpace)
+{
+    REQUIRE_ANSI(L"M\x00FCller", 0x407);
+    Use(0x407, 0);
+    EXPECT_NE(Cmp(L"M\x00FCller\r\n", L"Muller"), 0);
+    Use(0x407, NORM_IGNORENONSPACE);
+    EXPECT_EQ(Cmp(L"M\x00FCller\r\n", L"Muller"), 0);
+    EXPECT_EQ(Cmp(L"M\x00FCller", L"Mueller"), Inverted(L"Muller", L"Mueller"));
+}
+
+TEST_P(CompareLinesTest, ChineseAgreesWithThePlatformBothWays)
+{
+    REQUIRE_ANSI(L"\x963F\x6CE2\x4E2D\x6587", 0x804);
+    Use(0x804, 0);
+    const wchar_t* words[] = { L"\x963F", L"\x6CE2", L"\x4E2D\x6587", L"\x4E2D", L"abc", L"" };
+    for (const wchar_t* a : words) {
+        for (const wchar_t* b : words) {
+            std::wstring withEnd = std::wstring(a) + L"\r\n";
+            EXPECT_EQ(Cmp(withEnd.c_str(), b), Inverted(a, b));
+            EXPECT_EQ(Cmp(a, b), -Cmp(b, a));
+        }
+    }
+}
+
+TEST_P(CompareLinesTest, NullTextComparesEqual)
+{
+    EXPECT_EQ(Cmp(nullptr, L"a"), 0);
+    EXPECT_EQ(Cmp(L"a", nullptr), 0);
+}
+
+TEST_P(CompareLinesTest, RejectedLocaleComparesEqual)
+{
+    Use(0x7FFFFFFF, 0);
+    ASSERT_EQ(CompareStringW(0x7FFFFFFF, 0, L"a", 1, L"b", 1), 0) << "the platform must reject this locale";
+    EXPECT_EQ(Cmp(L"a", L"b"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Comparators, CompareLinesTest,
+                         testing::Values(&CompareLinesW, &CompareLinesA),
+                         [](const testing::TestParamInfo<Comparator>& info) {
+                             return std::string(info.param == &CompareLinesW ? "W" : "A");
+                         });
+
+}  // namespace

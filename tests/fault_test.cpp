@@ -1,0 +1,210 @@
+/*
+** Allocation failures in the sort command. The executable is linked with
+** --wrap for the C allocator, so every allocation the module makes (its own
+** and the C++ library's) passes through the wrappers below; allocations
+** made while the stand-in host answers a message are not counted.
+*/
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+#include "plugin/module.h"
+#include "registry_util.h"
+#include "sort/compare.h"
+
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* block, size_t size);
+void __real_free(void* block);
+}
+
+namespace {
+
+const int kMaxLive = 4096;
+
+bool g_armed;                   /* counting the module's allocations */
+int g_failAt;                   /* the allocation (1-based) that fails; 0: none */
+int g_allocations;              /* allocations counted since arming */
+bool g_failed;                  /* whether the chosen allocation came and failed */
+void* g_live[kMaxLive];         /* blocks handed out while armed and not yet freed */
+int g_liveCount;
+
+bool Counting()
+{
+    return g_armed && g_hostBusy == 0;
+}
+
+/* Decides the fate of one counted allocation: true means fail it. */
+bool FailThisOne()
+{
+    g_allocations++;
+    if (g_allocations == g_failAt) {
+        g_failed = true;
+        return true;
+    }
+    return false;
+}
+
+void Track(void* block)
+{
+    if (block != NULL && g_liveCount < kMaxLive)
+        g_live[g_liveCount++] = block;
+}
+
+void Untrack(void* block)
+{
+    for (int i = 0; i < g_liveCount; i++) {
+        if (g_live[i] == block) {
+            g_live[i] = g_live[--g_liveCount];
+            return;
+        }
+    }
+}
+
+void Arm(int failAt)
+{
+    g_failAt = failAt;
+    g_allocations = 0;
+    g_failed = false;
+    g_liveCount = 0;
+    g_armed = true;
+}
+
+}  // namespace
+
+extern "C" {
+
+void* __wrap_malloc(size_t size)
+{
+    if (!Counting())
+        return __real_malloc(size);
+    if (FailThisOne())
+        return NULL;
+    void* block = __real_malloc(size);
+    Track(block);
+    return block;
+}
+
+void* __wrap_calloc(size_t count, size_t size)
+{
+    if (!Counting())
+        return __real_calloc(count, size);
+    if (FailThisOne())
+        return NULL;
+    void* block = __real_calloc(count, size);
+    Track(block);
+    return block;
+}
+
+void* __wrap_realloc(void* block, size_t size)
+{
+    if (!Counting())
+        return __real_realloc(block, size);
+    if (FailThisOne())
+        return NULL;
+    void* moved = __real_realloc(block, size);
+    if (moved != NULL) {
+        Untrack(block);
+        Track(moved);
+    }
+    return moved;
+}
+
+void __wrap_free(void* block)
+{
+    if (Counting())
+        Untrack(block);
+    __real_free(block);
+}
+
+}
+
+namespace {
+
+class FaultInjectionTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(HostCreateEditor(NULL), nullptr);
+        HostSetWrapWidth(3);
+        DeleteModuleKey("fault_test");
+        SetModuleDword("fault_test", "Locale", 0x409);
+        SetModuleDword("fault_test", "Flags", 0);
+    }
+
+    void TearDown() override
+    {
+        g_armed = false;
+        HostDestroyEditor();
+        DeleteModuleKey("fault_test");
+    }
+
+    /* Runs the command with allocation failAt failing; returns the document. */
+    std::wstring RunFailing(const std::wstring& text, POINT start, POINT end, int failAt)
+    {
+        HostSetText(text);
+        HostSelect(start, end);
+        HostClearMessages();
+        Arm(failAt);
+        SortSelection(HostEditorWindow());
+        g_armed = false;
+        return HostGetText();
+    }
+
+    /*
+    ** Fails each allocation in turn. The document must come out either sorted
+    ** or exactly as allowed (untouched, or with only the final line end), and
+    ** every block the module took must be back.
+    */
+    void FailEachAllocation(const std::wstring& text, POINT start, POINT end,
+                            const std::wstring& sorted, const std::wstring& untouched)
+    {
+        int failAt = 1;
+        for (; failAt < 1000; failAt++) {
+            std::wstring result = RunFailing(text, start, end, failAt);
+            EXPECT_EQ(g_liveCount, 0) << "allocation " << failAt << " failing leaks";
+            if (!g_failed) {
+                EXPECT_EQ(result, sorted) << "no allocation failed";
+                break;
+            }
+            EXPECT_TRUE(result == sorted || result == untouched)
+                << "allocation " << failAt << " failing damaged the document";
+            if (result == untouched)
+                EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
+        }
+        EXPECT_GE(failAt, 5) << "the command allocates the array and a buffer per line";
+    }
+};
+
+TEST_F(FaultInjectionTest, AppendingRunKeepsTheDocument)
+{
+    POINT start = { 0, 0 }, end = { 3, 3 };   /* x, y: inside the last line */
+    std::wstring text = L"pear\r\napple\r\nzebra\r\nmango";
+    FailEachAllocation(text, start, end, L"zebra\r\npear\r\nmango\r\napple\r\n", text + L"\r\n");
+}
+
+TEST_F(FaultInjectionTest, RunWithoutAppendKeepsTheDocument)
+{
+    POINT start = { 0, 1 }, end = { 0, 5 };   /* lines 1 to 4 */
+    std::wstring text = L"head\r\nb\r\nd\r\na\r\nc\r\ntail";
+    FailEachAllocation(text, start, end, L"head\r\nd\r\nc\r\nb\r\na\r\ntail", text);
+}
+
+TEST_F(FaultInjectionTest, AnsiComparatorFailingToAllocateComparesEqual)
+{
+    g_compareSettings.locale = 0x409;
+    g_compareSettings.flags = 0;
+    const wchar_t* a = L"apple\r\n";
+    const wchar_t* b = L"zebra";
+    ASSERT_EQ(CompareLinesA(&a, &b), 1);
+    for (int failAt = 1; failAt <= 2; failAt++) {
+        Arm(failAt);
+        int result = CompareLinesA(&a, &b);
+        g_armed = false;
+        EXPECT_TRUE(g_failed);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(g_liveCount, 0);
+    }
+}
+
+}  // namespace

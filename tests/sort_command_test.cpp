@@ -1,0 +1,229 @@
+/*
+** The sort command, run through the built module as the host runs it, on
+** the stand-in host's editor window with wrapping on (so positions must be
+** converted before they are selected).
+*/
+#include <gtest/gtest.h>
+
+#include "host/host.h"
+#include "registry_util.h"
+
+namespace {
+
+HMODULE g_module;             /* the module under test */
+OnCommandProc g_onCommand;    /* its OnCommand export */
+
+POINT Pt(LONG y, LONG x)
+{
+    POINT p = { x, y };
+    return p;
+}
+
+class SortCommandTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        g_module = LoadLibraryA(g_dllPath.c_str());
+        if (g_module != NULL)
+            g_onCommand = (OnCommandProc)GetProcAddress(g_module, "OnCommand");
+    }
+
+    void SetUp() override
+    {
+        ASSERT_NE(g_onCommand, nullptr) << "cannot load " << g_dllPath;
+        ASSERT_NE(HostCreateEditor(NULL), nullptr);
+        HostSetWrapWidth(4);
+        title = TitleOfPath(g_dllPath);
+        DeleteModuleKey(title);
+        SetModuleDword(title, "Locale", 0x409);
+        SetModuleDword(title, "Flags", 0);
+    }
+
+    void TearDown() override
+    {
+        HostDestroyEditor();
+        DeleteModuleKey(title);
+    }
+
+    /* Loads text, selects start..end (logical) and runs the command. */
+    std::wstring Sort(const std::wstring& text, POINT start, POINT end)
+    {
+        HostSetText(text);
+        HostSelect(start, end);
+        HostClearMessages();
+        g_onCommand(HostEditorWindow());
+        return HostGetText();
+    }
+
+    /* Index of the n-th (0-based) message of this kind in the log, or -1. */
+    static int IndexOf(UINT message, WPARAM wParam, int n = 0)
+    {
+        const std::vector<HostMessage>& log = HostMessages();
+        for (size_t i = 0; i < log.size(); i++)
+            if (log[i].message == message && log[i].wParam == wParam && n-- == 0)
+                return (int)i;
+        return -1;
+    }
+
+    std::string title;
+};
+
+TEST_F(SortCommandTest, SelectionInsideOneLineChangesNothing)
+{
+    std::wstring text = L"apple pie\r\nbanana split\r\ncherry";
+    EXPECT_EQ(Sort(text, Pt(1, 2), Pt(1, 7)), text);
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 0u);
+    EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
+}
+
+TEST_F(SortCommandTest, OneLineEndingInsideLastLineChangesNothing)
+{
+    std::wstring text = L"zebra\r\napple";
+    EXPECT_EQ(Sort(text, Pt(1, 0), Pt(1, 3)), text);
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
+}
+
+TEST_F(SortCommandTest, SelectionEndingAtColumnZeroLeavesThatLineOut)
+{
+    std::wstring text = L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nalpha again\r\nend";
+    std::wstring want = L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nalpha again\r\nend";
+    EXPECT_EQ(Sort(text, Pt(2, 3), Pt(5, 0)), want);
+}
+
+TEST_F(SortCommandTest, SelectionEndingInsideLineTakesThatLineIn)
+{
+    std::wstring text = L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nzulu\r\n";
+    std::wstring want = L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nzulu\r\n";
+    EXPECT_EQ(Sort(text, Pt(2, 0), Pt(4, 1)), want);
+}
+
+TEST_F(SortCommandTest, MissingFinalLineEndFollowsFirstLine)
+{
+    struct Case { const wchar_t* eol; } cases[] = { { L"\r\n" }, { L"\r" }, { L"\n" } };
+    for (const Case& c : cases) {
+        std::wstring eol = c.eol;
+        std::wstring text = L"mango" + eol + L"apple" + eol + L"zucchini";
+        std::wstring want = L"zucchini" + eol + L"mango" + eol + L"apple" + eol;
+        EXPECT_EQ(Sort(text, Pt(0, 0), Pt(2, 3)), want) << "line end " << eol.size();
+        EXPECT_EQ(HostLineCount(), 4) << "the document ends with an empty line";
+    }
+}
+
+TEST_F(SortCommandTest, AppendedLineEndFollowsLineZeroEvenOutsideTheRange)
+{
+    std::wstring text = L"header\n" L"pear\r\n" L"fig";
+    EXPECT_EQ(Sort(text, Pt(1, 0), Pt(2, 1)), L"header\n" L"pear\r\n" L"fig\n");
+}
+
+TEST_F(SortCommandTest, SelectionAtColumnZeroOfEmptyLastLineAppendsNothing)
+{
+    std::wstring text = L"apple\r\nbanana\r\n";
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(2, 0)), L"banana\r\napple\r\n");
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 2u);
+    EXPECT_EQ(IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END), -1);
+}
+
+TEST_F(SortCommandTest, MixedLineEndsStayWithTheirLines)
+{
+    std::wstring text = L"bravo\r\n" L"charlie\n" L"alpha\r" L"delta";
+    std::wstring want = L"delta\r\n" L"charlie\n" L"bravo\r\n" L"alpha\r";
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(3, 5)), want);
+}
+
+TEST_F(SortCommandTest, TwoLinesInOrderStayAndReversedAreSwapped)
+{
+    EXPECT_EQ(Sort(L"beta\r\nalpha\r\n", Pt(0, 0), Pt(2, 0)), L"beta\r\nalpha\r\n");
+    EXPECT_EQ(Sort(L"alpha\r\nbeta\r\n", Pt(0, 0), Pt(2, 0)), L"beta\r\nalpha\r\n");
+}
+
+TEST_F(SortCommandTest, FinalSelectionCoversTheSortedLines)
+{
+    std::wstring text = L"first line here\r\nsecond\r\nthird line is long\r\nfourth\r\nfifth line\r\n";
+    Sort(text, Pt(1, 4), Pt(3, 2));
+    POINT start, end;
+    HostGetSelection(&start, &end);
+    EXPECT_EQ(start.y, 1); EXPECT_EQ(start.x, 0);
+    EXPECT_EQ(end.y, 4);   EXPECT_EQ(end.x, 0);
+    EXPECT_EQ(HostGetText(), L"first line here\r\nthird line is long\r\nsecond\r\nfourth\r\nfifth line\r\n");
+}
+
+TEST_F(SortCommandTest, ChangesStandBetweenRedrawOffAndOn)
+{
+    Sort(L"kiwi\r\nzebra\r\nantelope", Pt(0, 0), Pt(2, 4));
+    const std::vector<HostMessage>& log = HostMessages();
+    int off = IndexOf(HM_SET_REDRAW, 0);
+    int on = IndexOf(HM_SET_REDRAW, 1);
+    ASSERT_GE(off, 0);
+    ASSERT_EQ(on, (int)log.size() - 1) << "redraw comes back on last";
+    EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 2u);
+    /* Only the appended line end is inserted before redraw goes off. */
+    EXPECT_EQ(IndexOf(HM_INSERT_TEXT, 0, 0), IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END) + 1);
+    int deleteAt = IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION);
+    EXPECT_GT(deleteAt, off);
+    EXPECT_GT(IndexOf(HM_SET_SELECTION, 0, 0), off);
+    EXPECT_LT(IndexOf(HM_SET_SELECTION, 0, 0), deleteAt);
+    EXPECT_GT(IndexOf(HM_INSERT_TEXT, 0, 1), deleteAt);
+    EXPECT_GT(IndexOf(HM_SET_SELECTION, 0, 1), IndexOf(HM_INSERT_TEXT, 0, 3));
+    EXPECT_EQ(HostRedrawState(), 1);
+}
+
+TEST_F(SortCommandTest, FetchesLineZeroAndEachLineOnceWithTwoMessages)
+{
+    Sort(L"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n", Pt(2, 0), Pt(5, 0));
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 1));
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 3u);
+    EXPECT_EQ(HostMessageCount(HM_CONVERT_POSITION), 4u);
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 0u) << "only asked when the selection ends inside a line";
+}
+
+TEST_F(SortCommandTest, LinesThatCompareEqualKeepDocumentOrder)
+{
+    SetModuleDword(title, "Flags", NORM_IGNORECASE);
+    std::wstring text = L"abc\r\nABC\r\nzed\r\nAbc\r\naBc\r\n";
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(5, 0)), L"zed\r\nabc\r\nABC\r\nAbc\r\naBc\r\n");
+}
+
+TEST_F(SortCommandTest, RejectedSettingsLeaveTheLinesInOrder)
+{
+    SetModuleDword(title, "Locale", 0x7FFFFFFF);
+    std::wstring text = L"m\r\nz\r\na\r\nq\r\nb\r\nc\r\nx\r\nd\r\nk\r\nj\r\ne\r\nf\r\ng\r\nh\r\ni\r\nl\r\nn\r\no\r\n";
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(18, 0)), text);
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 18u) << "the lines were still rewritten";
+}
+
+TEST_F(SortCommandTest, StoredIgnoreCaseChangesTheOrder)
+{
+    std::wstring text = L"b\r\nA\r\na\r\nB\r\n";
+    std::wstring plain = Sort(text, Pt(0, 0), Pt(4, 0));
+    SetModuleDword(title, "Flags", NORM_IGNORECASE);
+    std::wstring folded = Sort(text, Pt(0, 0), Pt(4, 0));
+    EXPECT_EQ(folded, L"b\r\nB\r\nA\r\na\r\n");
+    EXPECT_NE(plain, folded);
+}
+
+TEST_F(SortCommandTest, DefaultsApplyWithoutStoredSettings)
+{
+    DeleteModuleKey(title);
+    EXPECT_EQ(Sort(L"a\r\nB\r\nc\r\n", Pt(0, 0), Pt(3, 0)), L"c\r\nB\r\na\r\n");
+    EXPECT_TRUE(ModuleKeyExists(title)) << "reading the settings creates the key";
+    EXPECT_EQ(CountValues(title), 0u) << "and writes nothing into it";
+}
+
+class MisbehavingHostTest : public SortCommandTest,
+                            public testing::WithParamInterface<LRESULT> {};
+
+TEST_P(MisbehavingHostTest, UnusableLineSizeLeavesTheDocument)
+{
+    HostSetLineSize(HOST_SIZE_FIXED, GetParam());
+    std::wstring text = L"kiwi\r\nzebra\r\nantelope";
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(2, 3)), text + L"\r\n");
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 1u) << "only the final line end";
+    EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MisbehavingHostTest,
+                         testing::Values((LRESULT)0, (LRESULT)-1, (LRESULT)0x80000000u,
+                                         (LRESULT)0x80000001u, (LRESULT)0xFFFFFFFFu));
+
+}  // namespace
