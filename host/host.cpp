@@ -39,6 +39,7 @@ static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE *
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static std::map<UINT, MessageStats> g_stats;       /* counts and times by message */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
+static LONGLONG g_busyTicks;                       /* time spent answering messages */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
 
 static const WCHAR* const g_eolText[] = { L"", L"\r\n", L"\r", L"\n" };
@@ -374,11 +375,13 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HostMessageName(message) != NULL) {
+        LONGLONG began = Now();
         InterlockedIncrement(&g_hostBusy);
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
         Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
         InterlockedDecrement(&g_hostBusy);
+        g_busyTicks += Now() - began;
         return result;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -517,6 +520,12 @@ void HostClearMessages(void)
 {
     g_messages.clear();
     g_stats.clear();
+    g_busyTicks = 0;
+}
+
+LONGLONG HostBusyTicks(void)
+{
+    return g_busyTicks;
 }
 
 void HostKeepLog(BOOL keep)

@@ -60,6 +60,7 @@ WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 const std::vector<HostMessage>& HostMessages(void);
 unsigned HostMessageCount(UINT message);
 void HostClearMessages(void);
+LONGLONG HostBusyTicks(void);               /* counter ticks spent answering messages since the clear */
 void HostKeepLog(BOOL keep);                 /* FALSE: keep counts and times only */
 BOOL HostMessageTimes(UINT message, LONGLONG* first, LONGLONG* last);
 const char* HostMessageName(UINT message);   /* "HM_GET_LINE", or NULL when not an editor message */
