@@ -19,9 +19,15 @@ imports=$(echo "$headers" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort
 check "imports only KERNEL32, USER32, ADVAPI32, msvcrt (found: $imports)" \
     '[ "$imports" = "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ]'
 
-# The export table: "[ index] +base[ ordinal] rva  Export RVA" rows, then the name rows.
-exports=$(echo "$headers" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p')
-check "OnCommand exported by name with ordinal 1" \
-    'grep -Eq "^\s*\[ *0\] \+base\[ *1\] [0-9a-f]+ Export RVA" <<<"$headers" && grep -Eq "\[ *0\] OnCommand$" <<<"$exports"'
+# The export table: the ordinal of each name is its index plus the base (1).
+exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers")
+check "ordinal base 1" 'grep -q "^Ordinal Base[[:space:]]*1" <<<"$headers"'
+ordinal=1
+for name in OnCommand QueryStatus OnEvents GetMenuTextID GetStatusMessageID GetBitmapID PlugInProc; do
+    index=$((ordinal - 1))
+    check "$name exported by name with ordinal $ordinal" 'grep -Eq "^\s*\[ *$index\] $name$" <<<"$exports"'
+    ordinal=$((ordinal + 1))
+done
+check "exactly seven exports" '[ "$(grep -c "^\s*\[ *[0-9]*\] " <<<"$exports")" = 7 ]'
 check "no decorated names exported" '! grep -q "@" <<<"$exports"'
 exit $fail

@@ -1,0 +1,141 @@
+/*
+** The properties dialog. It shows the stored settings when it opens and
+** stores the new ones when the user presses OK; Cancel stores nothing.
+*/
+#include "propdlg.h"
+#include "settings.h"
+#include "../plugin/module.h"
+#include "../resources/resource.h"
+
+#include <stdlib.h>
+
+#define LOCALE_TEXT_SIZE 1016
+
+static HWND g_hwndLocaleList;   /* the locale combo box while the dialog is open */
+
+/* Which check box sets which CompareString flag. */
+static const struct FlagBox {
+    int id;
+    DWORD bit;
+} g_flagBoxes[] = {
+    { IDC_IGNORE_CASE,     NORM_IGNORECASE },
+    { IDC_IGNORE_KANA,     NORM_IGNOREKANATYPE },
+    { IDC_IGNORE_NONSPACE, NORM_IGNORENONSPACE },
+    { IDC_IGNORE_SYMBOLS,  NORM_IGNORESYMBOLS },
+    { IDC_IGNORE_WIDTH,    NORM_IGNOREWIDTH },
+    { IDC_STRING_SORT,     SORT_STRINGSORT },
+};
+
+#define FLAG_BOX_COUNT (sizeof(g_flagBoxes) / sizeof(g_flagBoxes[0]))
+
+/* The index of the first item whose data is lcid, or CB_ERR. */
+static LRESULT FindLocaleItem(HWND list, LCID lcid)
+{
+    LRESULT count = SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; i++) {
+        if ((LCID)SendMessageA(list, CB_GETITEMDATA, (WPARAM)i, 0) == lcid)
+            return i;
+    }
+    return CB_ERR;
+}
+
+/*
+** The locale enumeration's callback: adds one locale to the list as its
+** language name, followed for an alternate sort by a space and the sort's
+** name, with the LCID as the item's data. A locale whose name cannot be
+** read, or that the list already holds, is left out. Always returns TRUE
+** so that the enumeration runs to its end.
+*/
+BOOL CALLBACK AddLocaleToList(LPSTR localeString)
+{
+    LCID lcid = (LCID)strtol(localeString, NULL, 16);
+    char text[LOCALE_TEXT_SIZE];
+    if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SLANGUAGE, text, sizeof(text)) <= 0)
+        return TRUE;
+    if (FindLocaleItem(g_hwndLocaleList, lcid) != CB_ERR)
+        return TRUE;
+
+    if (SORTIDFROMLCID(lcid) != 0) {
+        int len = lstrlenA(text);
+        if (len + 2 < LOCALE_TEXT_SIZE) {
+            text[len] = ' ';
+            text[len + 1] = '\0';
+            if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SSORTNAME, text + len + 1,
+                               LOCALE_TEXT_SIZE - len - 1) <= 0)
+                text[len + 1] = '\0';
+        }
+    }
+
+    LRESULT index = SendMessageA(g_hwndLocaleList, CB_ADDSTRING, 0, (LPARAM)text);
+    if (index >= 0)
+        SendMessageA(g_hwndLocaleList, CB_SETITEMDATA, (WPARAM)index, (LPARAM)lcid);
+    return TRUE;
+}
+
+/*
+** Fills the list with the supported locales and the alternate sorts. Some
+** platforms reject the alternate sorts (ERROR_INVALID_FLAGS), and Wine
+** enumerates nothing but them for the combined flags, so the two kinds are
+** asked for one after the other.
+*/
+static void FillLocaleList(void)
+{
+    EnumSystemLocalesA(AddLocaleToList, LCID_SUPPORTED);
+    EnumSystemLocalesA(AddLocaleToList, LCID_ALTERNATE_SORTS);
+}
+
+static void OnInitDialog(HWND dialog)
+{
+    char caption[256];
+    if (LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, sizeof(caption)) > 0)
+        SetWindowTextA(dialog, caption);
+
+    /* Without a readable key the dialog shows the defaults. */
+    DWORD locale = GetSystemDefaultLCID();
+    DWORD flags = 0;
+    LoadSettings(&locale, &flags);
+
+    g_hwndLocaleList = GetDlgItem(dialog, IDC_LOCALE);
+    FillLocaleList();
+    SendMessageA(g_hwndLocaleList, CB_SETCURSEL, (WPARAM)FindLocaleItem(g_hwndLocaleList, locale), 0);
+
+    for (size_t i = 0; i < FLAG_BOX_COUNT; i++)
+        CheckDlgButton(dialog, g_flagBoxes[i].id, (flags & g_flagBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+/* Stores the chosen locale (0 when none is chosen) and the six options. */
+static void OnOK(HWND dialog)
+{
+    LCID locale = 0;
+    LRESULT index = SendMessageA(g_hwndLocaleList, CB_GETCURSEL, 0, 0);
+    if (index != CB_ERR)
+        locale = (LCID)SendMessageA(g_hwndLocaleList, CB_GETITEMDATA, (WPARAM)index, 0);
+
+    DWORD flags = 0;
+    for (size_t i = 0; i < FLAG_BOX_COUNT; i++) {
+        if (IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
+            flags |= g_flagBoxes[i].bit;
+    }
+    SaveSettings(locale, flags);
+    g_hwndLocaleList = NULL;
+    EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDOK) {
+            OnOK(dialog);
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            g_hwndLocaleList = NULL;
+            EndDialog(dialog, 2);
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,12 @@
+/*
+** The properties dialog: the comparison locale and six options.
+*/
+#ifndef ZTOA_PROPDLG_H
+#define ZTOA_PROPDLG_H
+
+#include <windows.h>
+
+INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL CALLBACK AddLocaleToList(LPSTR localeString);
+
+#endif
