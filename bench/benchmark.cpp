@@ -1,22 +1,29 @@
 /*
 ** Benchmark: sorts generated lines of mixed Latin, Japanese and Chinese text
-** through the module's OnCommand on the stand-in host, and prints one row:
+** with the module's sort command on the stand-in host, and prints one row:
 **
-**   benchmark.exe DLL LINES LOCALE FLAGS
+**   benchmark.exe LINES LOCALE FLAGS
 **
-** lines, whole command (s), fetching, sorting, rewriting (s), host share (s),
-** lines per second, and the process's peak memory (MiB). Run one size per
-** process so that the peak belongs to that size.
+** lines, whole command, fetching, keys, sorting, rewriting, the host's share
+** (seconds), lines per second, the process's peak memory (MiB) and "keys" or
+** "compare" for the path the sort took. The module's code is linked in, so
+** that its own stage timings can be read; run one size per process so that
+** the peak belongs to that size.
+**
+**   benchmark.exe --generate LINES FILE
+**
+** writes the same generated lines to FILE as UTF-8, for other sorters.
 */
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <string>
 
 #include "../host/host.h"
-
-typedef void (WINAPI *OnCommandProc)(HWND);
+#include "../plugin/module.h"
+#include "../sort/sortkeys.h"
 
 static unsigned g_seed = 12345;   /* the generator's state: the same text every run */
 
@@ -70,7 +77,7 @@ static double Seconds(LONGLONG ticks)
 static void StoreSettings(DWORD locale, DWORD flags)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns\\ZtoA", 0, NULL, 0,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns\\benchmark", 0, NULL, 0,
                         KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&locale, 4);
@@ -78,22 +85,32 @@ static void StoreSettings(DWORD locale, DWORD flags)
     RegCloseKey(key);
 }
 
-int main(int argc, char** argv)
+static int Generate(long lines, const char* path)
 {
-    if (argc != 5) {
-        fprintf(stderr, "usage: benchmark DLL LINES LOCALE FLAGS\n");
-        return 2;
-    }
-    long lines = atol(argv[2]);
-    DWORD locale = strtoul(argv[3], NULL, 16);
-    DWORD flags = strtoul(argv[4], NULL, 16);
-
-    HMODULE module = LoadLibraryA(argv[1]);
-    OnCommandProc onCommand = module ? (OnCommandProc)GetProcAddress(module, "OnCommand") : NULL;
-    if (onCommand == NULL) {
-        fprintf(stderr, "benchmark: cannot load %s\n", argv[1]);
+    std::wstring text = GenerateText(lines);
+    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string bytes(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &bytes[0], n, NULL, NULL);
+    FILE* f = fopen(path, "wb");
+    if (f == NULL || fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) {
+        fprintf(stderr, "benchmark: cannot write %s\n", path);
         return 1;
     }
+    fclose(f);
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && strcmp(argv[1], "--generate") == 0)
+        return Generate(atol(argv[2]), argv[3]);
+    if (argc != 4) {
+        fprintf(stderr, "usage: benchmark LINES LOCALE FLAGS | benchmark --generate LINES FILE\n");
+        return 2;
+    }
+    long lines = atol(argv[1]);
+    DWORD locale = strtoul(argv[2], NULL, 16);
+    DWORD flags = strtoul(argv[3], NULL, 16);
     StoreSettings(locale, flags);
 
     HostCreateEditor(NULL);
@@ -107,11 +124,10 @@ int main(int argc, char** argv)
 
     LARGE_INTEGER before, after;
     QueryPerformanceCounter(&before);
-    onCommand(HostEditorWindow());
+    SortSelection(HostEditorWindow());
     QueryPerformanceCounter(&after);
 
-    LONGLONG firstGet, lastGet, redrawOff, redrawOn;
-    if (!HostMessageTimes(HM_GET_LINE, &firstGet, &lastGet) || !HostMessageTimes(HM_SET_REDRAW, &redrawOff, &redrawOn)) {
+    if (HostMessageCount(HM_SET_REDRAW) != 2) {
         fprintf(stderr, "benchmark: the command did not run\n");
         return 1;
     }
@@ -119,10 +135,13 @@ int main(int argc, char** argv)
     memory.cb = sizeof(memory);
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof(memory));
 
+    const SortTimings& t = g_lastSortTimings;
     double whole = Seconds(after.QuadPart - before.QuadPart);
-    printf("%ld\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.0f\t%.1f\n", lines, whole,
-           Seconds(lastGet - firstGet), Seconds(redrawOff - lastGet), Seconds(redrawOn - redrawOff),
-           Seconds(HostBusyTicks()), lines / whole, memory.PeakPagefileUsage / 1048576.0);
+    printf("%ld\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.0f\t%.1f\t%s\n", lines, whole,
+           Seconds(t.fetch), Seconds(t.keys), Seconds(t.sort), Seconds(t.rewrite),
+           Seconds(HostBusyTicks()), lines / whole, memory.PeakPagefileUsage / 1048576.0,
+           t.byKeys ? "keys" : "compare");
     HostDestroyEditor();
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns\\benchmark");
     return 0;
 }

@@ -61,8 +61,12 @@ ztoa_start_services() {
         ZTOA_XVFB_PID=$!
         export DISPLAY=":$n"
     fi
-    "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1
+    # A wineserver that some other run already keeps for this prefix is
+    # shared, and left running at the end.
     trap ztoa_stop_services EXIT
+    if ! "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1; then
+        ZTOA_WINESERVER=
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot -i </dev/null >/dev/null 2>&1 || true
     fi

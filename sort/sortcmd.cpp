@@ -4,6 +4,7 @@
 ** their place. All access to the document goes through host messages.
 */
 #include "compare.h"
+#include "sortkeys.h"
 #include "stablesort.h"
 #include "../plugin/hostmsg.h"
 #include "../plugin/module.h"
@@ -58,14 +59,50 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
     return style;
 }
 
-/* CompareLinesW on the NT platform, CompareLinesA elsewhere. */
-static int (*ChooseComparator(void))(const void*, const void*)
+SortTimings g_lastSortTimings;   /* where the last run spent its time */
+
+static LONGLONG Ticks(void)
+{
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+static BOOL IsNtPlatform(void)
 {
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof(version));
     version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? CompareLinesW : CompareLinesA;
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+/*
+** Sorts lines descending under g_compareSettings; lines that compare equal
+** keep their document order. On the NT platform the lines are sorted by
+** sort keys where those are sure to agree with CompareStringW, which gives
+** the same order in a fraction of the time; otherwise, or when the keys
+** cannot be made, by CompareLinesW. Elsewhere by CompareLinesA. The order
+** is stable so that settings that the platform rejects (every pair equal)
+** leave the lines as they were instead of scrambling them.
+** Returns FALSE, leaving lines as they were, when no memory could be had.
+*/
+static BOOL OrderLines(WCHAR** lines, size_t count)
+{
+    LCID locale = g_compareSettings.locale;
+    DWORD flags = g_compareSettings.flags;
+    g_lastSortTimings.byKeys = FALSE;
+    g_lastSortTimings.keys = 0;
+    if (!IsNtPlatform())
+        return StableSortPointers((void**)lines, count, CompareLinesA);
+    if (KeysAgreeWithCompare(locale, flags) && SortLinesByKeys(lines, count, locale, flags)) {
+        g_lastSortTimings.byKeys = TRUE;
+        return TRUE;
+    }
+    LONGLONG began = Ticks();
+    BOOL sorted = StableSortPointers((void**)lines, count, CompareLinesW);
+    g_lastSortTimings.sort = Ticks() - began;
+    return sorted;
 }
 
 /* Selects the logical range start..end through the host's own numbering. */
@@ -121,6 +158,7 @@ void SortSelection(HWND hwndView)
     if (lines == NULL)
         return;
 
+    LONGLONG fetchBegan = Ticks();
     size_t fetched = 0;
     while (fetched < lineCount) {
         lines[fetched] = GetLineText(hwndView, start.y + (LONG)fetched);
@@ -129,12 +167,10 @@ void SortSelection(HWND hwndView)
         fetched++;
     }
 
-    /*
-    ** The sort is stable: lines that compare equal keep their document
-    ** order, so settings that the platform rejects (every pair equal) leave
-    ** the lines as they were instead of scrambling them.
-    */
-    if (fetched == lineCount && StableSortPointers((void**)lines, lineCount, ChooseComparator())) {
+    g_lastSortTimings.fetch = Ticks() - fetchBegan;
+
+    if (fetched == lineCount && OrderLines(lines, lineCount)) {
+        LONGLONG rewriteBegan = Ticks();
         SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
@@ -142,6 +178,7 @@ void SortSelection(HWND hwndView)
             SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+        g_lastSortTimings.rewrite = Ticks() - rewriteBegan;
     }
 
     for (size_t i = 0; i < fetched; i++)
