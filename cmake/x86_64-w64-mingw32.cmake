@@ -1,13 +1,6 @@
-# Cross toolchain for a 64-bit build of the same sources. The module ships
-# as 32-bit; this build only runs the tests under 64-bit Wine on machines
-# whose kernel cannot execute 32-bit code.
-set(CMAKE_SYSTEM_NAME Windows)
+# A 64-bit build of the same sources. The module ships as 32-bit; this build
+# only runs the tests under 64-bit Wine on machines whose kernel cannot
+# execute 32-bit code.
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
