@@ -4,10 +4,16 @@
 ** LoadLibrary and runs its command through GetProcAddress as the editor
 ** does, then writes the document back in the encoding it came in.
 **
+** Other modes: --info prints what the editor learns from the module,
+** --window opens the document in an editor window on screen, --properties
+** and --uninstall make those requests of the module. With --window,
+** --demo-sort has the window run the command by itself a moment after it
+** shows and close a moment later, for tests and demonstrations.
+**
 ** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
 ** (with one line on stderr and nothing on stdout).
 */
-#include "host.h"
+#include "sortlines.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,23 +25,37 @@
 
 #define PREFIX_KEY "Software\\Norvale\\QuillonPlugIns\\"
 
-enum Encoding { ENC_UTF8, ENC_UTF8_BOM, ENC_UTF16LE };
+#define USAGE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] " \
+    "[--wrap N] [--report] [-o OUT] FILE | --info [--select Y1:X1-Y2:X2] [FILE] | " \
+    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties | --uninstall"
 
-typedef void (WINAPI *OnCommandProc)(HWND);
+/* The modes, the option that chooses each, and the options each takes. */
+static const struct ModeRule {
+    Mode mode;
+    const wchar_t* option;
+    unsigned takes;
+    int input;            /* 1: needs a file, 0: may have one, -1: takes none */
+} g_modeRules[] = {
+    { MODE_SORT, NULL, OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_WRAP | OPT_REPORT | OPT_OUTPUT | OPT_DLL, 1 },
+    { MODE_INFO, L"--info", OPT_SELECT | OPT_WRAP | OPT_DLL, 0 },
+    { MODE_WINDOW, L"--window", OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_WRAP | OPT_OUTPUT | OPT_DLL | OPT_DEMO, 1 },
+    { MODE_PROPERTIES, L"--properties", OPT_LOCALE | OPT_FLAGS | OPT_DLL, -1 },
+    { MODE_UNINSTALL, L"--uninstall", OPT_DLL, -1 },
+};
 
-typedef struct Options {
-    BOOL haveSelect;
-    POINT selStart, selEnd;
-    BOOL haveLocale, haveFlags;
-    DWORD locale, flags;
-    int wrap;
-    BOOL report;
-    const wchar_t* output;
-    const wchar_t* input;
-    const wchar_t* dll;
-} Options;
+/* The names of the OPT_ bits, for messages. */
+static const struct OptionName {
+    unsigned bit;
+    const wchar_t* name;
+} g_optionNames[] = {
+    { OPT_SELECT, L"--select" }, { OPT_LOCALE, L"--locale" }, { OPT_FLAGS, L"--flags" },
+    { OPT_WRAP, L"--wrap" }, { OPT_REPORT, L"--report" }, { OPT_OUTPUT, L"-o" }, { OPT_DLL, L"--dll" },
+    { OPT_DEMO, L"--demo-sort" },
+};
 
-static void Fail(int status, const char* message, const wchar_t* detail)
+#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
+
+void Fail(int status, const char* message, const wchar_t* detail)
 {
     if (detail != NULL)
         fprintf(stderr, "sortlines: %s: %ls\n", message, detail);
@@ -98,6 +118,61 @@ static const wchar_t* NeedValue(int argc, wchar_t** argv, int* i)
     return argv[++*i];
 }
 
+/* other is NULL when sorting, which lacks only the window's own options. */
+static void Conflict(const wchar_t* option, const wchar_t* other)
+{
+    if (other == NULL)
+        fprintf(stderr, "sortlines: %ls cannot be used without --window\n", option);
+    else
+        fprintf(stderr, "sortlines: %ls cannot be used with %ls\n", option, other);
+    exit(2);
+}
+
+/* Chooses the mode; a second, different mode is an error. */
+static void SetMode(Options* o, const wchar_t* option)
+{
+    for (size_t m = 1; m < COUNT(g_modeRules); m++) {
+        if (wcscmp(option, g_modeRules[m].option) != 0)
+            continue;
+        if (o->modeOption != NULL && o->mode != g_modeRules[m].mode)
+            Conflict(option, o->modeOption);
+        o->mode = g_modeRules[m].mode;
+        o->modeOption = g_modeRules[m].option;
+    }
+}
+
+static BOOL IsModeOption(const wchar_t* a)
+{
+    for (size_t m = 1; m < COUNT(g_modeRules); m++)
+        if (wcscmp(a, g_modeRules[m].option) == 0)
+            return TRUE;
+    return FALSE;
+}
+
+/* Each mode takes only the options and the file that mean something to it. */
+static void CheckModeOptions(const Options* o)
+{
+    const ModeRule* rule = &g_modeRules[0];
+    for (size_t m = 0; m < COUNT(g_modeRules); m++)
+        if (g_modeRules[m].mode == o->mode)
+            rule = &g_modeRules[m];
+    for (size_t i = 0; i < COUNT(g_optionNames); i++)
+        if ((o->given & g_optionNames[i].bit) && !(rule->takes & g_optionNames[i].bit))
+            Conflict(g_optionNames[i].name, o->modeOption);
+    if (rule->input < 0 && o->input != NULL) {
+        fprintf(stderr, "sortlines: %ls takes no input file: %ls\n", o->modeOption, o->input);
+        exit(2);
+    }
+    if (rule->input > 0 && o->input == NULL) {
+        if (o->modeOption == NULL)
+            Usage("no input file; " USAGE, NULL);
+        fprintf(stderr, "sortlines: %ls needs an input file\n", o->modeOption);
+        exit(2);
+    }
+    if ((o->given & OPT_SELECT) && o->input == NULL)
+        Usage("--select needs an input file", NULL);
+}
+
 static void ParseOptions(int argc, wchar_t** argv, Options* o)
 {
     ZeroMemory(o, sizeof(*o));
@@ -106,27 +181,34 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
         if (wcscmp(a, L"--select") == 0) {
             if (!ParseSelection(NeedValue(argc, argv, &i), &o->selStart, &o->selEnd))
                 Usage("malformed --select, expected Y1:X1-Y2:X2", argv[i]);
-            o->haveSelect = TRUE;
+            o->given |= OPT_SELECT;
         } else if (wcscmp(a, L"--locale") == 0) {
             if (!ParseHex(NeedValue(argc, argv, &i), &o->locale))
                 Usage("malformed --locale, expected a hexadecimal number", argv[i]);
-            o->haveLocale = TRUE;
+            o->given |= OPT_LOCALE;
         } else if (wcscmp(a, L"--flags") == 0) {
             if (!ParseHex(NeedValue(argc, argv, &i), &o->flags))
                 Usage("malformed --flags, expected a hexadecimal number", argv[i]);
-            o->haveFlags = TRUE;
+            o->given |= OPT_FLAGS;
         } else if (wcscmp(a, L"--wrap") == 0) {
             const wchar_t* end;
             LONG w;
             if (!ParseDecimal(NeedValue(argc, argv, &i), &end, &w) || *end != L'\0')
                 Usage("malformed --wrap, expected a number", argv[i]);
             o->wrap = (int)w;
+            o->given |= OPT_WRAP;
         } else if (wcscmp(a, L"--report") == 0) {
-            o->report = TRUE;
+            o->given |= OPT_REPORT;
+        } else if (wcscmp(a, L"--demo-sort") == 0) {
+            o->given |= OPT_DEMO;
         } else if (wcscmp(a, L"-o") == 0) {
             o->output = NeedValue(argc, argv, &i);
+            o->given |= OPT_OUTPUT;
         } else if (wcscmp(a, L"--dll") == 0) {
             o->dll = NeedValue(argc, argv, &i);
+            o->given |= OPT_DLL;
+        } else if (IsModeOption(a)) {
+            SetMode(o, a);
         } else if (a[0] == L'-' && a[1] != L'\0') {
             Usage("unknown option", a);
         } else if (o->input != NULL) {
@@ -135,9 +217,7 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
             o->input = a;
         }
     }
-    if (o->input == NULL)
-        Usage("no input file; usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] "
-              "[--flags HEX] [--wrap N] [--report] [-o OUT] FILE", NULL);
+    CheckModeOptions(o);
 }
 
 static std::vector<unsigned char> ReadWholeFile(const wchar_t* path)
@@ -187,7 +267,7 @@ static std::wstring Decode(const std::vector<unsigned char>& data, Encoding* enc
     return text;
 }
 
-static std::string Encode(const std::wstring& text, Encoding encoding)
+std::string Encode(const std::wstring& text, Encoding encoding)
 {
     std::string out;
     if (encoding == ENC_UTF16LE) {
@@ -207,7 +287,7 @@ static std::string Encode(const std::wstring& text, Encoding encoding)
 }
 
 /* The module's settings key: its file name cut at the first dot. */
-static std::string SettingsKeyFor(const wchar_t* dllPath)
+std::string SettingsKeyFor(const wchar_t* dllPath)
 {
     const wchar_t* name = dllPath;
     for (const wchar_t* p = dllPath; *p; p++)
@@ -224,15 +304,15 @@ static std::string SettingsKeyFor(const wchar_t* dllPath)
 
 static void StoreSettings(const Options* o, const wchar_t* dllPath)
 {
-    if (!o->haveLocale && !o->haveFlags)
+    if (!(o->given & (OPT_LOCALE | OPT_FLAGS)))
         return;
     HKEY key;
     std::string path = SettingsKeyFor(dllPath);
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         Fail(1, "cannot write the module's settings", NULL);
-    if (o->haveLocale)
+    if (o->given & OPT_LOCALE)
         RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&o->locale, 4);
-    if (o->haveFlags)
+    if (o->given & OPT_FLAGS)
         RegSetValueExA(key, "Flags", 0, REG_DWORD, (const BYTE*)&o->flags, 4);
     RegCloseKey(key);
 }
@@ -267,7 +347,7 @@ static void WriteReport(void)
     fprintf(stderr, "}}\n");
 }
 
-static void WriteOutput(const Options* o, const std::string& bytes)
+void WriteOutput(const Options* o, const std::string& bytes)
 {
     FILE* f;
     if (o->output != NULL) {
@@ -284,43 +364,88 @@ static void WriteOutput(const Options* o, const std::string& bytes)
         fclose(f);
 }
 
+/* The sort mode selects the whole document unless told otherwise; the window opens with none. */
+static void ChooseSelection(const Options* o)
+{
+    if (o->given & OPT_SELECT) {
+        HostSelect(o->selStart, o->selEnd);
+    } else if (o->mode != MODE_WINDOW) {
+        int last = HostLineCount() - 1;
+        POINT start = { 0, 0 };
+        POINT end = { (LONG)HostLine(last).size(), last };
+        HostSelect(start, end);
+    }
+}
+
+/* The window's title: the file's name, as editors show it. */
+static std::wstring WindowTitle(const wchar_t* path)
+{
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p; p++)
+        if (*p == L'\\' || *p == L'/')
+            name = p + 1;
+    return std::wstring(name) + L" - Quillon stand-in host";
+}
+
+static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, const wchar_t* dllPath)
+{
+    if (plugIn->onCommand == NULL)
+        Fail(1, "the module has no OnCommand export", dllPath);
+    HostClearMessages();
+    plugIn->onCommand(HostEditorWindow());
+    WriteOutput(o, Encode(HostGetText(), encoding));
+    if (o->given & OPT_REPORT)
+        WriteReport();
+    return 0;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     Options o;
     ParseOptions(argc, argv, &o);
 
-    Encoding encoding;
-    std::wstring text = Decode(ReadWholeFile(o.input), &encoding, o.input);
+    Encoding encoding = ENC_UTF8;
+    std::wstring text;
+    if (o.input != NULL)
+        text = Decode(ReadWholeFile(o.input), &encoding, o.input);
     std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
 
     if (HostCreateEditor(NULL) == NULL)
         Fail(1, "cannot create the editor window", NULL);
     HostSetText(text);
     HostSetWrapWidth(o.wrap);
-    if (o.haveSelect) {
-        HostSelect(o.selStart, o.selEnd);
-    } else {
-        int last = HostLineCount() - 1;
-        POINT start = { 0, 0 };
-        POINT end = { (LONG)HostLine(last).size(), last };
-        HostSelect(start, end);
-    }
+    ChooseSelection(&o);
 
     StoreSettings(&o, dllPath.c_str());
-    HMODULE module = LoadLibraryW(dllPath.c_str());
-    if (module == NULL)
+    PlugIn plugIn;
+    if (!PlugInLoad(dllPath.c_str(), &plugIn))
         Fail(1, "cannot load the module", dllPath.c_str());
-    OnCommandProc onCommand = (OnCommandProc)GetProcAddress(module, "OnCommand");
-    if (onCommand == NULL)
-        Fail(1, "the module has no OnCommand export", dllPath.c_str());
 
-    HostClearMessages();
-    onCommand(HostEditorWindow());
+    /* the modes that wait for the user would otherwise seem to hang */
+    if (o.mode != MODE_SORT && o.mode != MODE_INFO && _wgetenv(L"ZTOA_VIRTUAL_DISPLAY") != NULL)
+        fprintf(stderr, "sortlines: no DISPLAY; the window opens on a virtual display that nobody sees\n");
 
-    WriteOutput(&o, Encode(HostGetText(), encoding));
-    if (o.report)
-        WriteReport();
+    int status = 0;
+    switch (o.mode) {
+    case MODE_SORT:
+        status = RunSort(&o, &plugIn, encoding, dllPath.c_str());
+        break;
+    case MODE_INFO:
+        status = RunInfo(&plugIn);
+        break;
+    case MODE_WINDOW:
+        status = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0);
+        if (o.output != NULL)
+            WriteOutput(&o, Encode(HostGetText(), encoding));
+        break;
+    case MODE_PROPERTIES:
+        status = RunProperties(&plugIn);
+        break;
+    case MODE_UNINSTALL:
+        status = RunUninstall(&plugIn, dllPath.c_str());
+        break;
+    }
     HostDestroyEditor();
-    FreeLibrary(module);
-    return 0;
+    PlugInUnload(&plugIn);
+    return status;
 }

@@ -7,9 +7,10 @@ work=$(mktemp -d)
 fails=0
 passes=0
 
+wr() { "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" "$@" </dev/null >/dev/null 2>&1; }
+
 cleanup() {
-    "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" reg delete \
-        'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f >/dev/null 2>&1
+    wr reg delete 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,6 +59,85 @@ expect_bytes "ignore-case flags stored and used" "$work/want" "$work/out"
 run "$work/case.txt"
 expect_bytes "stored flags stand on the next run" "$work/want" "$work/out"
 
+# --info: what the editor learns from the module, printed in UTF-8 whatever
+# the code page the module's texts pass through.
+# expect_line NAME LINE: the last run printed exactly that line.
+expect_line() {
+    if grep -qxF -- "$2" "$work/out"; then pass "$1"; else
+        fail "$1"; echo "  wanted: $2"; sed 's/^/  got:    /' "$work/out" | head -40; fi
+}
+info() { local locale=$1; shift; LANG=$locale LC_ALL=$locale run --info "$@"; }
+
+printf 'one\ntwo\nthree\n' >"$work/three.txt"
+info ja_JP.UTF-8 "$work/three.txt"
+[ "$(cat "$work/status")" = 0 ] && [ ! -s "$work/err" ] && pass "--info exits 0, quietly" \
+    || { fail "--info exits 0, quietly (status $(cat "$work/status"))"; cat "$work/err"; }
+expect_line "menu text: string 5 in Japanese" "menu text: 文字列を降順に並べ替え"
+expect_line "status text: string 6 in Japanese" "status text: 文字列を設定した方法で降順に並べ替えます"
+expect_line "name size: 11 double-byte characters of code page 932 and a terminator" "name size: 23"
+expect_line "name through a buffer of that size" "name: 文字列を降順に並べ替え"
+expect_line "version size" "version size: 5"
+expect_line "version" "version: 1.02"
+expect_line "basic bitmap from GetBitmapID" "toolbar bitmap: 101 (16x15, 4 bpp)"
+expect_line "small basic bitmap" "bitmap small basic normal (0x000): 101 (16x15, 4 bpp), mask colour 0x00000000"
+expect_line "variant bits do not change a basic bitmap" \
+    "bitmap large basic dark (0x201): 104 (24x24, 4 bpp), mask colour 0x00000000"
+expect_line "small 256-colour bitmap, magenta mask" \
+    "bitmap small 256-colour normal (0x010): 106 (16x16, 8 bpp), mask colour 0x00FF00FF"
+expect_line "large dark 256-colour bitmap" \
+    "bitmap large 256-colour dark (0x211): 114 (24x24, 8 bpp), mask colour 0x00FF00FF"
+expect_line "small dark true-colour bitmap (no 110), no mask colour" \
+    "bitmap small true-colour dark (0x220): 111 (16x16, 32 bpp), mask colour 0xFFFFFFFF"
+expect_line "large grayed true-colour bitmap" \
+    "bitmap large true-colour grayed (0x121): 115 (24x24, 32 bpp), mask colour 0xFFFFFFFF"
+ids=$(sed -n 's/^bitmap [^:]*: \([0-9]*\) (.*/\1/p' "$work/out" | sort -u | tr '\n' ' ')
+[ "$(grep -c '^bitmap ' "$work/out")" = 18 ] && [ "$ids" = "101 104 105 106 107 108 109 111 112 113 114 115 116 117 " ] \
+    && ! grep -q 'no such bitmap' "$work/out" \
+    && pass "18 requests name the 14 bitmaps, each present in the module" \
+    || fail "bitmap requests: ids '$ids'"
+expect_line "without --select the whole document is selected" "selection: 0:0-3:0"
+expect_line "available for a multi-line selection" "available: yes"
+expect_line "the command never reports a set state" "checked: no"
+grep -qx 'one' "$work/out" && fail "--info printed the document" || pass "--info prints no document"
+
+info zh_CN.UTF-8
+[ "$(cat "$work/status")" = 0 ] && pass "--info runs without a file" || fail "--info runs without a file"
+expect_line "menu text: string 5 in Chinese" "menu text: 字符排序 (降序)"
+expect_line "name size in code page 936" "name size: 16"
+expect_line "name in Chinese" "name: 字符排序 (降序)"
+expect_line "empty document: nothing selected" "selection: 0:0-0:0"
+expect_line "empty document: not available" "available: no"
+
+# The module asks only for the selection type, which the host makes 1
+# whenever text is selected, within one line or across several.
+info ja_JP.UTF-8 --select 0:1-0:3 "$work/three.txt"
+expect_line "available for text selected within one line" "available: yes"
+info ja_JP.UTF-8 --select 1:2-1:2 "$work/three.txt"
+expect_line "not available with only a caret" "available: no"
+expect_line "the chosen selection is the one asked about" "selection: 1:2-1:2"
+info ja_JP.UTF-8 --select 2:1-0:0 "$work/three.txt"
+expect_line "a backward selection counts as well" "available: yes"
+
+# --window: the window shows the document, runs the command as the menu
+# item does (--demo-sort, so that no keyboard focus is needed) and closes;
+# the document goes to -o, nothing to stdout.
+if [ -n "${DISPLAY:-}" ]; then
+    printf 'b\nc\na\n' >"$work/win.txt"
+    run --window --demo-sort --select 0:0-3:0 --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
+    printf 'c\nb\na\n' >"$work/want"
+    expect_bytes "--window: the command sorts the view's selection, -o gets the document" "$work/want" "$work/win.out"
+    [ "$(cat "$work/status")" = 0 ] && [ ! -s "$work/out" ] && pass "--window exits 0 when closed, stdout empty" \
+        || { fail "--window exits 0 when closed, stdout empty (status $(cat "$work/status"))"; cat "$work/err"; }
+    printf 'a\nb\nc\n' >"$work/abc.txt"
+    run --window --demo-sort --select 1:0-2:1 -o "$work/win.out" "$work/abc.txt"
+    printf 'a\nc\nb\n' >"$work/want"
+    expect_bytes "--window: only the selected lines are sorted" "$work/want" "$work/win.out"
+    run --window --demo-sort --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
+    expect_bytes "--window: with only a caret the command is unavailable" "$work/win.txt" "$work/win.out"
+else
+    echo "skipped: --window checks (no display)"
+fi
+
 # Bad input: status 2, one line on stderr, nothing on stdout.
 mkdir "$work/adir"
 printf 'ok\n\xc3\x28bad\n' >"$work/bad-utf8.txt"
@@ -81,6 +161,22 @@ bad_case "malformed --select" --select 1:2-x "$work/crlf.txt"
 bad_case "negative --select" --select -1:0-2:0 "$work/crlf.txt"
 bad_case "unknown option" --bogus "$work/crlf.txt"
 bad_case "no file" --report
+bad_case "--info with -o" --info -o "$work/x.txt" "$work/crlf.txt"
+bad_case "--info with --report" --info --report "$work/crlf.txt"
+bad_case "--info with --locale" --info --locale 411 "$work/crlf.txt"
+bad_case "--info with a malformed --select" --info --select 1:2-x "$work/crlf.txt"
+bad_case "--info --select without a file" --info --select 0:0-1:0
+bad_case "--info with a missing file" --info "$work/no-such-file.txt"
+bad_case "two modes" --info --window "$work/crlf.txt"
+bad_case "--window without a file" --window
+bad_case "--window with --report" --window --report "$work/crlf.txt"
+bad_case "--window with a malformed --flags" --window --flags xyz "$work/crlf.txt"
+bad_case "--properties with a file" --properties "$work/crlf.txt"
+bad_case "--properties with --select" --properties --select 0:0-1:0
+bad_case "--properties with an unknown option" --properties --bogus
+bad_case "--uninstall with a file" --uninstall "$work/crlf.txt"
+bad_case "--uninstall with --flags" --uninstall --flags 1
+bad_case "--demo-sort without --window" --demo-sort "$work/crlf.txt"
 expect_bytes "bad runs leave the input alone" "$work/crlf.orig" "$work/crlf.txt"
 
 echo "$passes passed, $fails failed"

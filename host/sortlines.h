@@ -1,0 +1,53 @@
+/*
+** What the files of the sortlines program share: its options, its way of
+** failing, and the document's encoding on the way in and out.
+*/
+#ifndef ZTOA_SORTLINES_H
+#define ZTOA_SORTLINES_H
+
+#include "host.h"
+#include "hostplugin.h"
+
+#include <string>
+
+enum Encoding { ENC_UTF8, ENC_UTF8_BOM, ENC_UTF16LE };
+
+/* What the program does: sort and print, or one of the other modes. */
+enum Mode { MODE_SORT, MODE_INFO, MODE_WINDOW, MODE_PROPERTIES, MODE_UNINSTALL };
+
+typedef struct Options {
+    Mode mode;
+    const wchar_t* modeOption;   /* the option that chose the mode, for messages */
+    unsigned given;              /* OPT_ bits of the options on the command line */
+    POINT selStart, selEnd;
+    DWORD locale, flags;
+    int wrap;
+    const wchar_t* output;
+    const wchar_t* input;
+    const wchar_t* dll;
+} Options;
+
+/* Options, by bit, so that each mode can say which it takes. */
+#define OPT_SELECT 0x01
+#define OPT_LOCALE 0x02
+#define OPT_FLAGS  0x04
+#define OPT_WRAP   0x08
+#define OPT_REPORT 0x10
+#define OPT_OUTPUT 0x20
+#define OPT_DLL    0x40
+#define OPT_DEMO   0x80   /* --demo-sort: the window runs the command by itself */
+
+/* Prints "sortlines: message[: detail]" on stderr and exits with status. */
+void Fail(int status, const char* message, const wchar_t* detail);
+
+std::string Encode(const std::wstring& text, Encoding encoding);
+void WriteOutput(const Options* o, const std::string& bytes);
+std::string SettingsKeyFor(const wchar_t* dllPath);
+
+/* The modes other than sorting; each returns the exit status. */
+int RunInfo(const PlugIn* plugIn);
+int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort);
+int RunProperties(const PlugIn* plugIn);
+int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath);
+
+#endif
