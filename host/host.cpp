@@ -103,25 +103,26 @@ static bool Before(POINT a, POINT b)
 static std::vector<DocLine> SplitLines(const WCHAR* text, size_t len)
 {
     std::vector<DocLine> lines;
-    DocLine current;
-    current.eol = EOL_NONE;
+    size_t begin = 0;
     for (size_t i = 0; i < len; i++) {
         WCHAR c = text[i];
-        if (c == L'\r' || c == L'\n') {
-            if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
-                current.eol = EOL_CRLF;
-                i++;
-            } else {
-                current.eol = (c == L'\r') ? EOL_CR : EOL_LF;
-            }
-            lines.push_back(std::move(current));
-            current.text.clear();
-            current.eol = EOL_NONE;
+        if (c != L'\r' && c != L'\n')
+            continue;
+        DocLine line;
+        line.text.assign(text + begin, i - begin);
+        if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
+            line.eol = EOL_CRLF;
+            i++;
         } else {
-            current.text.push_back(c);
+            line.eol = (c == L'\r') ? EOL_CR : EOL_LF;
         }
+        lines.push_back(std::move(line));
+        begin = i + 1;
     }
-    lines.push_back(std::move(current));
+    DocLine last;
+    last.text.assign(text + begin, len - begin);
+    last.eol = EOL_NONE;
+    lines.push_back(std::move(last));
     return lines;
 }
 
@@ -143,8 +144,12 @@ std::wstring HostLine(int y)
 
 std::wstring HostGetText(void)
 {
-    std::wstring all;
     int count = HostLineCount();
+    size_t size = 0;
+    for (int y = 0; y < count; y++)
+        size += LineAt(y).text.size() + 2;
+    std::wstring all;
+    all.reserve(size);
     for (int y = 0; y < count; y++) {
         const DocLine& line = LineAt(y);
         all += line.text;
