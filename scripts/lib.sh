@@ -67,9 +67,12 @@ ztoa_start_services() {
     if ! "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1; then
         ZTOA_WINESERVER=
     fi
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot -i </dev/null >/dev/null 2>&1 || true
-    fi
+    # Boot the prefix now, detached: the services Wine starts on the first
+    # run would otherwise inherit that run's output and hold a caller's
+    # pipe (ctest's) open until the wineserver ends.
+    local boot=""
+    [ -f "$WINEPREFIX/system.reg" ] || boot=-i
+    "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot $boot </dev/null >/dev/null 2>&1 || true
 }
 
 ztoa_stop_services() {

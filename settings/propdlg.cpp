@@ -57,7 +57,7 @@ BOOL CALLBACK AddLocaleToList(LPSTR localeString)
 
     if (SORTIDFROMLCID(lcid) != 0) {
         int len = lstrlenA(text);
-        if (len + 2 < LOCALE_TEXT_SIZE) {
+        if (len + 2 <= LOCALE_TEXT_SIZE) {
             text[len] = ' ';
             text[len + 1] = '\0';
             if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SSORTNAME, text + len + 1,
