@@ -15,9 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog_driver.h"
-#include "host/host.h"
-#include "registry_util.h"
+#include "module_window_test.h"
 
 namespace {
 
@@ -37,11 +35,9 @@ static_assert(HM_QUERY_COMMAND_STATUS == 0x801 && HM_PASS_EVENT_VALUE == 0x802 &
               HM_GET_SEL_TYPE == 0x82D && HOST_CMD_GUARD == 0x1011,
               "the stand-in host must use the host's message numbers");
 
-typedef void (WINAPI *OnCommandFn)(HWND);
 typedef BOOL (WINAPI *QueryStatusFn)(HWND, BOOL*);
 typedef void (WINAPI *OnEventsFn)(HWND, UINT, LPARAM);
 typedef UINT (WINAPI *GetIdFn)(void);
-typedef LRESULT (WINAPI *PlugInProcFn)(HWND, UINT, WPARAM, LPARAM);
 
 /* The stack pointer, read in place: on i686 a callee that does not remove
    its arguments (cdecl behind a stdcall name) leaves it lower after the call. */
@@ -288,7 +284,8 @@ const BitmapCase kBitmapCases[] = {
     { 0x331, 115, 0xFFFFFFFF, 24, 24, 32 },
 };
 
-class BitmapRequestTest : public testing::Test {
+/* The module loaded and its request dispatcher found. */
+class PlugInProcTest : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -299,6 +296,8 @@ protected:
 
     PlugInProcFn plugInProc;
 };
+
+class BitmapRequestTest : public PlugInProcTest {};
 
 TEST_F(BitmapRequestTest, EveryCombinationOfTheFiveBits)
 {
@@ -354,13 +353,13 @@ struct GuardedCall {
     }
 };
 
-class TextRequestTest : public testing::Test {
+class TextRequestTest : public PlugInProcTest {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(Module(), nullptr) << "cannot load " << g_dllPath;
-        plugInProc = Export<PlugInProcFn>("PlugInProc");
-        ASSERT_NE(plugInProc, nullptr);
+        PlugInProcTest::SetUp();
+        if (HasFatalFailure())
+            return;
         const LanguageTexts* language = CurrentLanguage();
         if (language == NULL)
             GTEST_SKIP() << "code page " << GetACP() << " selects neither of the module's languages";
@@ -383,7 +382,6 @@ protected:
         std::string text;   /* the expected text in the ANSI code page */
     };
 
-    PlugInProcFn plugInProc;
     std::vector<Case> cases;
 };
 
@@ -439,17 +437,6 @@ TEST_F(TextRequestTest, BuffersAroundTheTextSize)
 
 /* ---- The other requests -------------------------------------------------- */
 
-class PlugInProcTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(Module(), nullptr) << "cannot load " << g_dllPath;
-        plugInProc = Export<PlugInProcFn>("PlugInProc");
-        ASSERT_NE(plugInProc, nullptr);
-    }
-
-    PlugInProcFn plugInProc;
-};
 
 TEST_F(PlugInProcTest, QueriesAnswerOne)
 {
@@ -616,49 +603,6 @@ TEST_F(OnEventsTest, OtherBitsNeitherStoreNorSend)
 
 /* A top-level host window with the stand-in editor inside it, and the
    module's settings key, which these requests read, write or delete. */
-class HostWindowTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(Module(), nullptr) << "cannot load " << g_dllPath;
-        plugInProc = Export<PlugInProcFn>("PlugInProc");
-        onCommand = Export<OnCommandFn>("OnCommand");
-        ASSERT_TRUE(plugInProc && onCommand);
-        title = TitleOfPath(g_dllPath);
-        pluginsKeyExisted = PluginsKeyExists();
-        DeleteModuleKey(title);
-        frame = CreateOwnerWindow();
-        ASSERT_NE(frame, nullptr) << "cannot create a top-level window, error " << GetLastError();
-        ASSERT_NE(HostCreateEditor(frame), nullptr);
-    }
-
-    void TearDown() override
-    {
-        HostDestroyEditor();
-        if (frame != NULL)
-            DestroyWindow(frame);
-        DeleteModuleKey(title);
-        if (!pluginsKeyExisted)
-            RemovePluginsKeys();
-    }
-
-    /* Sorts the whole of text on the stand-in editor through OnCommand. */
-    std::wstring Sort(const std::wstring& text)
-    {
-        HostSetText(text);
-        POINT start = { 0, 0 }, end = { 0, HostLineCount() - 1 };
-        HostSelect(start, end);
-        onCommand(HostEditorWindow());
-        return HostGetText();
-    }
-
-    PlugInProcFn plugInProc;
-    OnCommandFn onCommand;
-    std::string title;
-    bool pluginsKeyExisted;
-    HWND frame = NULL;
-};
-
 /* What the uninstall confirmation showed. */
 struct MessageBoxView {
     std::wstring caption;
@@ -692,11 +636,11 @@ MessageBoxView ReadMessageBox(HWND box)
     return view;
 }
 
-class UninstallTest : public HostWindowTest {
+class UninstallTest : public ModuleWindowTest {
 protected:
     void SetUp() override
     {
-        HostWindowTest::SetUp();
+        ModuleWindowTest::SetUp();
         if (HasFatalFailure())
             return;
         SetModuleDword(title, "Locale", 0x0409);
@@ -706,7 +650,7 @@ protected:
     /* Sends PP_UNINSTALL and answers the confirmation with button. */
     LRESULT Uninstall(int button, DialogRun* run, MessageBoxView* view)
     {
-        return RunDialog([this] { return plugInProc(frame, kUninstall, 0, 0); },
+        return RunDialog([this] { return plugInProc(owner, kUninstall, 0, 0); },
                          [&](HWND box) { *view = ReadMessageBox(box); return button; }, run);
     }
 };
@@ -720,7 +664,7 @@ TEST_F(UninstallTest, ConfirmationAsksInTheLocaleLanguage)
     ASSERT_NE(run.dialog, nullptr);
     EXPECT_FALSE(run.stuck);
     EXPECT_TRUE(run.visible);
-    EXPECT_EQ(run.owner, frame) << "owned by the window passed to PlugInProc";
+    EXPECT_EQ(run.owner, owner) << "owned by the window passed to PlugInProc";
     EXPECT_TRUE(view.hasYes);
     EXPECT_TRUE(view.hasNo);
     EXPECT_FALSE(view.hasOk);
@@ -794,7 +738,7 @@ TEST_F(UninstallTest, YesWithoutAKeyStillAnswersOne)
     EXPECT_FALSE(ModuleKeyExists(title));
 }
 
-class ShowPropertiesTest : public HostWindowTest {};
+class ShowPropertiesTest : public ModuleWindowTest {};
 
 TEST_F(ShowPropertiesTest, OpensModallyOverTheGivenWindowAndAnswersOne)
 {
@@ -803,7 +747,7 @@ TEST_F(ShowPropertiesTest, OpensModallyOverTheGivenWindowAndAnswersOne)
         DialogRun run;
         bool isPropertiesDialog = false;
         LRESULT result = RunDialog(
-            [this] { return plugInProc(frame, kShowProperties, 0, 0); },
+            [this] { return plugInProc(owner, kShowProperties, 0, 0); },
             [&](HWND dialog) {
                 HWND locales = GetDlgItem(dialog, 1000);
                 isPropertiesDialog = locales != NULL && locales == FindChildOfClass(dialog, L"ComboBox");
@@ -814,10 +758,10 @@ TEST_F(ShowPropertiesTest, OpensModallyOverTheGivenWindowAndAnswersOne)
         ASSERT_NE(run.dialog, nullptr);
         EXPECT_FALSE(run.stuck) << "button " << button << " did not close it";
         EXPECT_TRUE(isPropertiesDialog);
-        EXPECT_EQ(run.owner, frame);
+        EXPECT_EQ(run.owner, owner);
         EXPECT_TRUE(run.visible);
         EXPECT_FALSE(run.ownerEnabled) << "modal: the owner takes no input meanwhile";
-        EXPECT_TRUE(IsWindowEnabled(frame)) << "and takes it again afterwards";
+        EXPECT_TRUE(IsWindowEnabled(owner)) << "and takes it again afterwards";
         EXPECT_FALSE(IsWindow(run.dialog));
         EXPECT_EQ(result, 1) << "button " << button;
     }

@@ -15,17 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "dialog_driver.h"
-#include "host/host.h"
-#include "registry_util.h"
+#include "module_window_test.h"
 
 namespace {
 
 const UINT kShowProperties = 0x901;   /* PlugInProc's request */
 const int kLocaleList = 1000;         /* the combo box */
 
-typedef void (WINAPI *OnCommandFn)(HWND);
-typedef LRESULT (WINAPI *PlugInProcFn)(HWND, UINT, WPARAM, LPARAM);
 
 /* Which box stands for which CompareString flag. */
 const struct FlagBox {
@@ -161,39 +157,8 @@ std::string LocaleText(LCID lcid, LCTYPE type)
     return text;
 }
 
-HMODULE g_module;   /* the module under test, loaded once as the host loads it */
-
-class PropertiesDialogTest : public testing::Test {
+class PropertiesDialogTest : public ModuleWindowTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        g_module = LoadLibraryA(g_dllPath.c_str());
-    }
-
-    void SetUp() override
-    {
-        ASSERT_NE(g_module, nullptr) << "cannot load " << g_dllPath;
-        plugInProc = (PlugInProcFn)(void*)GetProcAddress(g_module, "PlugInProc");
-        onCommand = (OnCommandFn)(void*)GetProcAddress(g_module, "OnCommand");
-        ASSERT_TRUE(plugInProc && onCommand);
-        title = TitleOfPath(g_dllPath);
-        pluginsKeyExisted = PluginsKeyExists();
-        DeleteModuleKey(title);
-        owner = CreateOwnerWindow();
-        ASSERT_NE(owner, nullptr) << "cannot create a top-level window, error " << GetLastError();
-        ASSERT_NE(HostCreateEditor(owner), nullptr);
-    }
-
-    void TearDown() override
-    {
-        HostDestroyEditor();
-        if (owner != NULL)
-            DestroyWindow(owner);
-        DeleteModuleKey(title);
-        if (!pluginsKeyExisted)
-            RemovePluginsKeys();
-    }
-
     void Store(DWORD locale, DWORD flags)
     {
         SetModuleDword(title, "Locale", locale);
@@ -232,22 +197,6 @@ protected:
     {
         Open([=](HWND dialog) { *view = ReadDialog(dialog); return button; });
     }
-
-    /* Sorts the whole of text on the stand-in editor through OnCommand. */
-    std::wstring Sort(const std::wstring& text)
-    {
-        HostSetText(text);
-        POINT start = { 0, 0 }, end = { 0, HostLineCount() - 1 };
-        HostSelect(start, end);
-        onCommand(HostEditorWindow());
-        return HostGetText();
-    }
-
-    PlugInProcFn plugInProc;
-    OnCommandFn onCommand;
-    std::string title;
-    bool pluginsKeyExisted;
-    HWND owner = NULL;
 };
 
 TEST_F(PropertiesDialogTest, ShowsTheStoredLocaleAndFlags)
