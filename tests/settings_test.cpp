@@ -25,6 +25,15 @@ protected:
         *flags = 0xDEADBEEF;
         ASSERT_TRUE(LoadSettings(locale, flags));
     }
+
+    /* Loads the settings and checks both values. */
+    static void ExpectLoaded(DWORD wantLocale, DWORD wantFlags)
+    {
+        DWORD locale, flags;
+        Load(&locale, &flags);
+        EXPECT_EQ(locale, wantLocale);
+        EXPECT_EQ(flags, wantFlags);
+    }
 };
 
 TEST_F(SettingsStoreTest, KeyPathIsPrefixAndTitle)
@@ -37,10 +46,7 @@ TEST_F(SettingsStoreTest, KeyPathIsPrefixAndTitle)
 TEST_F(SettingsStoreTest, NoKeyGivesDefaultsAndLeavesAnEmptyKey)
 {
     ASSERT_FALSE(ModuleKeyExists(kTitle));
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, GetSystemDefaultLCID());
-    EXPECT_EQ(flags, 0u);
+    ExpectLoaded(GetSystemDefaultLCID(), 0u);
     EXPECT_TRUE(ModuleKeyExists(kTitle));
     EXPECT_EQ(CountValues(kTitle), 0u);
 }
@@ -58,19 +64,13 @@ TEST_F(SettingsStoreTest, SavedValuesAreDwordsAndLoadBack)
     EXPECT_EQ(type, (DWORD)REG_DWORD);
     EXPECT_EQ(*(DWORD*)data.data(), 1u);
 
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, 0x411u);
-    EXPECT_EQ(flags, 1u);
+    ExpectLoaded(0x411u, 1u);
 }
 
 TEST_F(SettingsStoreTest, AnyFlagsWordRoundTrips)
 {
     ASSERT_TRUE(SaveSettings(0x0804, 0xFFFFFFFF));
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, 0x804u);
-    EXPECT_EQ(flags, 0xFFFFFFFFu);
+    ExpectLoaded(0x804u, 0xFFFFFFFFu);
 }
 
 TEST_F(SettingsStoreTest, ValueTypeIsNotExamined)
@@ -78,10 +78,7 @@ TEST_F(SettingsStoreTest, ValueTypeIsNotExamined)
     BYTE binary[4] = { 0x11, 0x04, 0, 0 };
     SetModuleValue(kTitle, "Locale", REG_BINARY, binary, 4);
     SetModuleValue(kTitle, "Flags", REG_SZ, "ab", 3);
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, 0x411u);
-    EXPECT_EQ(flags, 0x00006261u) << "the bytes 'a' 'b' NUL, the missing byte as 0";
+    ExpectLoaded(0x411u, 0x00006261u);   /* the bytes 'a' 'b' NUL, the missing byte as 0 */
 }
 
 TEST_F(SettingsStoreTest, ValuesLargerThanFourBytesGiveDefaults)
@@ -89,10 +86,7 @@ TEST_F(SettingsStoreTest, ValuesLargerThanFourBytesGiveDefaults)
     SetModuleValue(kTitle, "Locale", REG_SZ, "0411", 5);
     ULONGLONG wide = 0x1;
     SetModuleValue(kTitle, "Flags", REG_QWORD, &wide, 8);
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, GetSystemDefaultLCID());
-    EXPECT_EQ(flags, 0u);
+    ExpectLoaded(GetSystemDefaultLCID(), 0u);
 }
 
 TEST_F(SettingsStoreTest, ShortValueReadsZeroForMissingBytes)
@@ -100,10 +94,7 @@ TEST_F(SettingsStoreTest, ShortValueReadsZeroForMissingBytes)
     BYTE two[2] = { 0x04, 0x08 };
     SetModuleValue(kTitle, "Locale", REG_BINARY, two, 2);
     SetModuleValue(kTitle, "Flags", REG_BINARY, "", 0);
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, 0x0804u);
-    EXPECT_EQ(flags, 0u);
+    ExpectLoaded(0x0804u, 0u);
 }
 
 TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
@@ -116,10 +107,7 @@ TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
         << "the plug-ins key stays";
     RegCloseKey(prefix);
 
-    DWORD locale, flags;
-    Load(&locale, &flags);
-    EXPECT_EQ(locale, GetSystemDefaultLCID());
-    EXPECT_EQ(flags, 0u);
+    ExpectLoaded(GetSystemDefaultLCID(), 0u);
     EXPECT_TRUE(ModuleKeyExists(kTitle));
     EXPECT_EQ(CountValues(kTitle), 0u);
 }
