@@ -5,9 +5,12 @@
 ** Ties fall back to document order, so the result is the same as a stable
 ** comparator sort, byte for byte.
 **
-** The keys live in one growing block; a small record per line holds the
-** key's first eight bytes as an integer, so most comparisons never touch
-** the block.
+** Only the first bytes of each key are kept, in a small record beside the
+** line's index; the records are sorted by those. Lines whose kept bytes
+** tie and whose keys are longer are then ordered by their whole keys,
+** made again run by run into one reused block. Keeping every whole key
+** instead would cost more memory than the document itself, in a process
+** that shares its address space with the editor.
 */
 #include "sortkeys.h"
 #include "compare.h"
@@ -20,15 +23,22 @@
 #define KEY_FLAGS (NORM_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS | SORT_STRINGSORT \
                    | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH)
 
-#define PREFIX_BYTES 8
-#define INITIAL_KEY_BYTES 64   /* per line; the store grows when keys are longer */
+#define PREFIX_BYTES 16
 
 typedef struct KeyRecord {
-    unsigned long long prefix;  /* the key's first bytes, big-endian, zero-padded */
-    DWORD offset;               /* where the key starts in the store */
+    unsigned long long high;    /* the key's first 8 bytes, big-endian, zero-padded */
+    unsigned long long low;     /* its next 8 bytes, likewise */
     DWORD length;               /* key bytes, terminator included */
     DWORD index;                /* the line's place in the range */
+    DWORD offset;               /* where the whole key starts in the key block, while its run is ordered */
 } KeyRecord;
+
+/* Made keys, end to end, in one block that grows when a key does not fit. */
+typedef struct KeyBlock {
+    BYTE* data;
+    size_t capacity;
+    size_t used;
+} KeyBlock;
 
 /*
 ** Whether sort keys under these settings order lines exactly as the
@@ -43,10 +53,11 @@ BOOL KeysAgreeWithCompare(LCID locale, DWORD flags)
     return CompareStringW(locale, flags, L"a", 1, L"b", 1) != 0;
 }
 
-static unsigned long long PrefixOf(const BYTE* key, DWORD length)
+/* Eight key bytes from offset on, big-endian, as one integer; zeros past the end. */
+static unsigned long long PrefixOf(const BYTE* key, DWORD length, DWORD offset)
 {
     unsigned long long prefix = 0;
-    for (DWORD i = 0; i < PREFIX_BYTES; i++)
+    for (DWORD i = offset; i < offset + 8; i++)
         prefix = (prefix << 8) | (i < length ? key[i] : 0);
     return prefix;
 }
@@ -63,52 +74,94 @@ static int ComparedLength(const WCHAR* text)
 }
 
 /*
-** Appends the sort key of text to the store at *used, growing the store
-** when the key does not fit. Returns the key's length, or 0 when no key
-** can be made or the store cannot grow.
+** Appends the sort key of text to the block, growing the block when the
+** key does not fit. Returns the key's length, or 0 when no key can be made
+** or the block cannot grow.
 */
-static DWORD AppendKey(BYTE** store, size_t* capacity, size_t* used, const WCHAR* text,
-                       LCID locale, DWORD flags)
+static DWORD AppendKey(KeyBlock* block, const WCHAR* text, LCID locale, DWORD flags)
 {
     int len = ComparedLength(text);
     const WCHAR* source = len > 0 ? text : L"";
     int sourceLen = len > 0 ? len : -1;
     for (;;) {
-        size_t room = *capacity - *used;
-        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen,
-                             (LPWSTR)(*store + *used), room < 0x7FFFFFFF ? (int)room : 0x7FFFFFFF);
-        if (n > 0)
-            return (DWORD)n;
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        /* A size of 0 would ask for the key's length and write nothing: a
+           full block is grown first, never handed over. */
+        size_t room = block->capacity - block->used;
+        if (room > 0) {
+            int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen,
+                                 (LPWSTR)(void*)(block->data + block->used), room < 0x7FFFFFFF ? (int)room : 0x7FFFFFFF);
+            if (n > 0)
+                return (DWORD)n;
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+                return 0;
+        }
+        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
+        if (n <= 0 || block->capacity > 0x7FFFFFFF - (size_t)n)
             return 0;
-        n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
-        if (n <= 0 || *capacity > 0x7FFFFFFF - (size_t)n)
-            return 0;
-        size_t grown = *capacity + *capacity / 2 + (size_t)n;
-        if (grown > 0xFFFFFFFF)
-            grown = 0xFFFFFFFF;
-        BYTE* larger = (BYTE*)realloc(*store, grown);
+        size_t grown = block->capacity + block->capacity / 2 + (size_t)n;
+        BYTE* larger = (BYTE*)realloc(block->data, grown);
         if (larger == NULL)
             return 0;
-        *store = larger;
-        *capacity = grown;
+        block->data = larger;
+        block->capacity = grown;
     }
 }
 
-/* Orders records with the greater key first; equal keys keep document order. */
-static bool RanksBefore(const BYTE* store, const KeyRecord& a, const KeyRecord& b)
+/* Orders records by their kept bytes, greater first, then by document order. */
+static bool PrefixRanksBefore(const KeyRecord& a, const KeyRecord& b)
 {
-    if (a.prefix != b.prefix)
-        return a.prefix > b.prefix;
+    if (a.high != b.high)
+        return a.high > b.high;
+    if (a.low != b.low)
+        return a.low > b.low;
+    return a.index < b.index;
+}
+
+/*
+** Orders records of one run (equal kept bytes) by their whole keys in the
+** block: greater first, a key that another begins with after it, and
+** equal keys in document order.
+*/
+static bool KeyRanksBefore(const BYTE* keys, const KeyRecord& a, const KeyRecord& b)
+{
     DWORD shorter = a.length < b.length ? a.length : b.length;
     if (shorter > PREFIX_BYTES) {
-        int c = memcmp(store + a.offset + PREFIX_BYTES, store + b.offset + PREFIX_BYTES, shorter - PREFIX_BYTES);
+        int c = memcmp(keys + a.offset + PREFIX_BYTES, keys + b.offset + PREFIX_BYTES, shorter - PREFIX_BYTES);
         if (c != 0)
             return c > 0;
     }
     if (a.length != b.length)
         return a.length > b.length;
     return a.index < b.index;
+}
+
+/*
+** Orders the records of a run whose kept bytes tie: the whole keys are
+** made again into the block, which is emptied first. Keys no longer than
+** the kept bytes are whole already, and need no block. Returns FALSE
+** when a key cannot be made or the block cannot grow.
+*/
+static BOOL OrderRun(KeyRecord* run, size_t count, WCHAR** lines, KeyBlock* block, LCID locale, DWORD flags)
+{
+    BOOL whole = TRUE;
+    for (size_t i = 0; i < count; i++)
+        if (run[i].length > PREFIX_BYTES)
+            whole = FALSE;
+    block->used = 0;
+    if (!whole) {
+        for (size_t i = 0; i < count; i++) {
+            DWORD length = AppendKey(block, lines[run[i].index], locale, flags);
+            if (length != run[i].length || block->used + length > 0xFFFFFFFF)
+                return FALSE;
+            run[i].offset = (DWORD)block->used;
+            block->used += length;
+        }
+    }
+    const BYTE* keys = block->data;
+    std::sort(run, run + count, [keys](const KeyRecord& a, const KeyRecord& b) {
+        return KeyRanksBefore(keys, a, b);
+    });
+    return TRUE;
 }
 
 /*
@@ -121,7 +174,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     if (count == 0)
         return TRUE;
-    if (count > 0x7FFFFFFF / INITIAL_KEY_BYTES)
+    if (count > 0xFFFFFFFF / sizeof(KeyRecord))
         return FALSE;
     LARGE_INTEGER began, keyed, sorted;
     QueryPerformanceCounter(&began);
@@ -129,40 +182,51 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     KeyRecord* records = (KeyRecord*)malloc(count * sizeof(KeyRecord));
     if (records == NULL)
         return FALSE;
-    size_t capacity = count * INITIAL_KEY_BYTES;
-    BYTE* store = (BYTE*)malloc(capacity);
-    if (store == NULL) {
+    KeyBlock block = { (BYTE*)malloc(KEY_BLOCK_FIRST_BYTES), KEY_BLOCK_FIRST_BYTES, 0 };
+    if (block.data == NULL) {
         free(records);
         return FALSE;
     }
 
-    size_t used = 0;
-    for (size_t i = 0; i < count; i++) {
-        DWORD length = AppendKey(&store, &capacity, &used, lines[i], locale, flags);
-        if (length == 0 || used + length > 0xFFFFFFFF) {
-            free(store);
-            free(records);
-            return FALSE;
-        }
-        records[i].offset = (DWORD)used;
+    BOOL made = TRUE;
+    for (size_t i = 0; i < count && made; i++) {
+        block.used = 0;
+        DWORD length = AppendKey(&block, lines[i], locale, flags);
+        made = length != 0;
+        records[i].high = PrefixOf(block.data, length, 0);
+        records[i].low = PrefixOf(block.data, length, 8);
         records[i].length = length;
         records[i].index = (DWORD)i;
-        used += length;
+        records[i].offset = 0;
     }
-    for (size_t i = 0; i < count; i++)
-        records[i].prefix = PrefixOf(store + records[i].offset, records[i].length);
     QueryPerformanceCounter(&keyed);
 
-    std::sort(records, records + count, [store](const KeyRecord& a, const KeyRecord& b) {
-        return RanksBefore(store, a, b);
-    });
+    if (made) {
+        std::sort(records, records + count, PrefixRanksBefore);
+        for (size_t i = 0, end; i < count && made; i = end) {
+            end = i + 1;
+            while (end < count && records[end].high == records[i].high && records[end].low == records[i].low)
+                end++;
+            if (end - i > 1)
+                made = OrderRun(records + i, end - i, lines, &block, locale, flags);
+        }
+    }
+    free(block.data);
+    if (!made) {
+        free(records);
+        return FALSE;
+    }
 
-    /* The store is no longer needed and holds at least count pointers. */
-    WCHAR** ordered = (WCHAR**)(void*)store;
-    for (size_t i = 0; i < count; i++)
-        ordered[i] = lines[records[i].index];
+    /* The lines in their new order go into the records' own memory: the
+       pointer for place i lands in a record at or before record i, which
+       has been read by then. */
+    static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
+    BYTE* ordered = (BYTE*)records;
+    for (size_t i = 0; i < count; i++) {
+        WCHAR* line = lines[records[i].index];
+        memcpy(ordered + i * sizeof(WCHAR*), &line, sizeof(WCHAR*));
+    }
     memcpy(lines, ordered, count * sizeof(WCHAR*));
-    free(store);
     free(records);
     QueryPerformanceCounter(&sorted);
 

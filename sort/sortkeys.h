@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+/* The first size of the block that whole keys are made into; it grows as needed. */
+#define KEY_BLOCK_FIRST_BYTES 4096
+
 BOOL KeysAgreeWithCompare(LCID locale, DWORD flags);
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags);
 

@@ -1,5 +1,6 @@
 /*
-** The key path against the comparator path: for many generated documents,
+** The key path against the comparator path: for many generated documents
+** (random lines, log lines that all begin alike, lists with repeats),
 ** locales and flag sets, sorting by sort keys must give exactly the order
 ** of a stable sort by CompareLinesW.
 */
@@ -54,11 +55,22 @@ TEST_P(SortKeysTest, KeyOrderIsTheStableComparatorOrder)
     g_compareSettings.flags = GetParam().flags;
     ASSERT_TRUE(KeysAgreeWithCompare(GetParam().locale, GetParam().flags));
     g_seed = GetParam().locale * 31 + GetParam().flags;
-    for (int document = 0; document < 40; document++) {
+    for (int document = 0; document < 60; document++) {
         std::vector<std::wstring> texts;
         size_t count = 1 + NextRandom() % 300;
-        for (size_t i = 0; i < count; i++)
-            texts.push_back(RandomLine());
+        for (size_t i = 0; i < count; i++) {
+            switch (document % 3) {
+            case 0:
+                texts.push_back(RandomLine());
+                break;
+            case 1:   /* a log: every key begins alike far beyond the bytes a record keeps */
+                texts.push_back(L"2026-12-08 04:25:17 [info] " + RandomLine());
+                break;
+            default:  /* a word list with repeats */
+                texts.push_back(i > 0 && NextRandom() % 2 ? texts[NextRandom() % i] : RandomLine());
+                break;
+            }
+        }
         std::vector<WCHAR*> byKeys, byCompare;
         for (std::wstring& t : texts)
             byKeys.push_back(&t[0]);
@@ -91,6 +103,36 @@ TEST(SortKeysEligibilityTest, OnlyFlagsBothFunctionsReadAlike)
     EXPECT_FALSE(KeysAgreeWithCompare(0x409, LINGUISTIC_IGNORECASE));
     EXPECT_FALSE(KeysAgreeWithCompare(0x409, 0x80000000));
     EXPECT_FALSE(KeysAgreeWithCompare(0x7FFFFFFF, 0)) << "a locale the platform rejects";
+}
+
+/*
+** Equal lines whose keys fill the key block to its last byte: the next key
+** must go into a grown block, never be "made" into no room at all.
+*/
+TEST(SortKeysBlockTest, KeysThatFillTheBlockExactly)
+{
+    g_compareSettings.locale = 0x409;
+    g_compareSettings.flags = 0;
+    std::wstring line;
+    int keyLength = 0;
+    for (WCHAR c = L'A'; c <= L'Z'; c++) {
+        line += c;
+        keyLength = LCMapStringW(0x409, LCMAP_SORTKEY, line.c_str(), (int)line.size(), NULL, 0);
+        if (keyLength > 16 && KEY_BLOCK_FIRST_BYTES % keyLength == 0)
+            break;
+    }
+    ASSERT_EQ(KEY_BLOCK_FIRST_BYTES % keyLength, 0) << "no line with a key that divides the block";
+
+    std::vector<std::wstring> texts(3 * KEY_BLOCK_FIRST_BYTES / keyLength + 1, line + L"\r\n");
+    texts.push_back(L"ZZ\r\n");
+    std::vector<WCHAR*> lines;
+    for (std::wstring& t : texts)
+        lines.push_back(&t[0]);
+    std::vector<WCHAR*> original = lines;
+    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
+    EXPECT_EQ(lines[0], original.back());
+    for (size_t i = 1; i < lines.size(); i++)
+        ASSERT_EQ(lines[i], original[i - 1]) << "equal lines keep document order, place " << i;
 }
 
 TEST(SortKeysEligibilityTest, EmptyAndBareLineEndsSortAsEmpty)
