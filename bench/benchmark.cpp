@@ -115,6 +115,7 @@ int main(int argc, char** argv)
 
     HostCreateEditor(NULL);
     HostKeepLog(FALSE);
+    HostTimeMessages(TRUE);
     std::wstring text = GenerateText(lines);
     HostSetText(text);
     std::wstring().swap(text);

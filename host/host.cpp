@@ -9,8 +9,6 @@
 */
 #include "host.h"
 
-#include <map>
-
 enum LineEnd { EOL_NONE = 0, EOL_CRLF, EOL_CR, EOL_LF };
 
 typedef struct DocLine {
@@ -18,11 +16,9 @@ typedef struct DocLine {
     LineEnd eol;
 } DocLine;
 
-typedef struct MessageStats {
-    unsigned count;
-    LONGLONG first;
-    LONGLONG last;
-} MessageStats;
+/* The editor messages lie in one small range; they are counted by offset. */
+#define HM_FIRST 0x800
+#define HM_RANGE 0x40
 
 static HWND g_hwndEditor;                          /* the editor window */
 static std::vector<DocLine> g_front;              /* lines before the gap, in order */
@@ -37,8 +33,9 @@ static LRESULT g_fixedSize;                        /* the size HOST_SIZE_FIXED r
 static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
 static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE */
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
-static std::map<UINT, MessageStats> g_stats;       /* counts and times by message */
+static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
+static BOOL g_timeMessages;                        /* add up the time spent answering */
 static LONGLONG g_busyTicks;                       /* time spent answering messages */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
 
@@ -128,10 +125,58 @@ static std::vector<DocLine> SplitLines(const WCHAR* text, size_t len)
 
 void HostSetText(const std::wstring& text)
 {
-    g_front = SplitLines(text.data(), text.size());
+    HostClearText();
+    HostAppendText(text.data(), text.size());
+}
+
+void HostClearText(void)
+{
+    g_front.clear();
     g_back.clear();
+    DocLine empty;
+    empty.eol = EOL_NONE;
+    g_front.push_back(empty);
     g_caret.x = g_caret.y = 0;
     g_selStart = g_selEnd = g_caret;
+}
+
+void HostReserveLines(size_t lines)
+{
+    g_front.reserve(lines);
+}
+
+/*
+** Appends text to the end of the document, as if the document were one
+** string: a CR that ended the text appended before and an LF that begins
+** this text make one line end. A file can so be loaded piece by piece.
+*/
+void HostAppendText(const WCHAR* text, size_t len)
+{
+    MoveGapTo(HostLineCount());
+    size_t begin = 0;
+    size_t count = g_front.size();
+    if (len > 0 && text[0] == L'\n' && count >= 2 && g_front[count - 1].text.empty()
+        && g_front[count - 2].eol == EOL_CR) {
+        g_front[count - 2].eol = EOL_CRLF;
+        begin = 1;
+    }
+    for (size_t i = begin; i < len; i++) {
+        WCHAR c = text[i];
+        if (c != L'\r' && c != L'\n')
+            continue;
+        DocLine& last = g_front.back();
+        last.text.append(text + begin, i - begin);
+        if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
+            last.eol = EOL_CRLF;
+            i++;
+        } else {
+            last.eol = (c == L'\r') ? EOL_CR : EOL_LF;
+        }
+        g_front.emplace_back();
+        g_front.back().eol = EOL_NONE;
+        begin = i + 1;
+    }
+    g_front.back().text.append(text + begin, len - begin);
 }
 
 std::wstring HostLine(int y)
@@ -140,6 +185,14 @@ std::wstring HostLine(int y)
         return std::wstring();
     const DocLine& line = LineAt(y);
     return line.text + g_eolText[line.eol];
+}
+
+const WCHAR* HostLineView(int y, size_t* length, const WCHAR** eol)
+{
+    const DocLine& line = LineAt(y);
+    *length = line.text.size();
+    *eol = g_eolText[line.eol];
+    return line.text.data();
 }
 
 std::wstring HostGetText(void)
@@ -158,11 +211,47 @@ std::wstring HostGetText(void)
     return all;
 }
 
+/*
+** The length of text without its line end when text is one whole line
+** (its only line end is its last), or -1. eol gets that line end.
+*/
+static long WholeLineLength(const WCHAR* text, size_t len, LineEnd* eol)
+{
+    size_t i = 0;
+    while (i < len && text[i] != L'\r' && text[i] != L'\n')
+        i++;
+    if (i + 1 == len) {
+        *eol = text[i] == L'\r' ? EOL_CR : EOL_LF;
+        return (long)i;
+    }
+    if (i + 2 == len && text[i] == L'\r' && text[i + 1] == L'\n') {
+        *eol = EOL_CRLF;
+        return (long)i;
+    }
+    return -1;
+}
+
 /* Inserts text at the caret and leaves the caret after it. */
 static void InsertAtCaret(const WCHAR* text)
 {
-    std::vector<DocLine> parts = SplitLines(text, wcslen(text));
+    size_t len = wcslen(text);
     g_caret = Clamp(g_caret);
+
+    /* A whole line inserted at the start of a line, as the sort writes its
+       lines back, becomes a line of its own before the caret line. */
+    LineEnd eol;
+    long whole = g_caret.x == 0 ? WholeLineLength(text, len, &eol) : -1;
+    if (whole >= 0) {
+        MoveGapTo(g_caret.y);
+        g_front.emplace_back();
+        g_front.back().text.assign(text, (size_t)whole);
+        g_front.back().eol = eol;
+        g_caret.y++;
+        g_selStart = g_selEnd = g_caret;
+        return;
+    }
+
+    std::vector<DocLine> parts = SplitLines(text, len);
     MoveGapTo(g_caret.y + 1);
     DocLine& line = g_front.back();
     std::wstring tail;
@@ -277,14 +366,9 @@ static LONG ViewLineCount(void)
 
 static void Record(UINT message, WPARAM wParam)
 {
-    LONGLONG t = Now();
-    MessageStats& s = g_stats[message];
-    if (s.count == 0)
-        s.first = t;
-    s.count++;
-    s.last = t;
+    g_counts[message - HM_FIRST]++;
     if (g_keepLog) {
-        HostMessage m = { message, wParam, t };
+        HostMessage m = { message, wParam };
         g_messages.push_back(m);
     }
 }
@@ -380,13 +464,14 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HostMessageName(message) != NULL) {
-        LONGLONG began = Now();
+        LONGLONG began = g_timeMessages ? Now() : 0;
         InterlockedIncrement(&g_hostBusy);
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
         Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
         InterlockedDecrement(&g_hostBusy);
-        g_busyTicks += Now() - began;
+        if (g_timeMessages)
+            g_busyTicks += Now() - began;
         return result;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -517,14 +602,15 @@ const std::vector<HostMessage>& HostMessages(void)
 
 unsigned HostMessageCount(UINT message)
 {
-    std::map<UINT, MessageStats>::const_iterator it = g_stats.find(message);
-    return it == g_stats.end() ? 0 : it->second.count;
+    if (message < HM_FIRST || message >= HM_FIRST + HM_RANGE)
+        return 0;
+    return g_counts[message - HM_FIRST];
 }
 
 void HostClearMessages(void)
 {
     g_messages.clear();
-    g_stats.clear();
+    ZeroMemory(g_counts, sizeof(g_counts));
     g_busyTicks = 0;
 }
 
@@ -538,16 +624,7 @@ void HostKeepLog(BOOL keep)
     g_keepLog = keep;
 }
 
-/*
-** The arrival times of the first and last instance of message since the
-** last clear. Returns FALSE when none arrived.
-*/
-BOOL HostMessageTimes(UINT message, LONGLONG* first, LONGLONG* last)
+void HostTimeMessages(BOOL time)
 {
-    std::map<UINT, MessageStats>::const_iterator it = g_stats.find(message);
-    if (it == g_stats.end())
-        return FALSE;
-    *first = it->second.first;
-    *last = it->second.last;
-    return TRUE;
+    g_timeMessages = time;
 }

@@ -20,7 +20,6 @@
 typedef struct HostMessage {
     UINT   message;
     WPARAM wParam;       /* a command id, mode or flag; pointers are not kept */
-    LONGLONG time;       /* QueryPerformanceCounter when it arrived */
 } HostMessage;
 
 /* Ways the host can be told to misbehave on HM_GET_LINE's size query. */
@@ -35,9 +34,14 @@ HWND HostEditorWindow(void);
 
 /* The document. */
 void HostSetText(const std::wstring& text);
+void HostClearText(void);
+void HostAppendText(const WCHAR* text, size_t len);   /* CR at the end, LF next: one CRLF */
+void HostReserveLines(size_t lines);                  /* room for this many, to load without regrowing */
 std::wstring HostGetText(void);
 int HostLineCount(void);
 std::wstring HostLine(int y);          /* line y with its line end */
+/* Line y (which must exist) in place: its text without the line end, valid until the next edit. */
+const WCHAR* HostLineView(int y, size_t* length, const WCHAR** eol);
 
 /* The selection and caret, in logical positions. */
 void HostSelect(POINT start, POINT end);
@@ -60,9 +64,9 @@ WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 const std::vector<HostMessage>& HostMessages(void);
 unsigned HostMessageCount(UINT message);
 void HostClearMessages(void);
-LONGLONG HostBusyTicks(void);               /* counter ticks spent answering messages since the clear */
-void HostKeepLog(BOOL keep);                 /* FALSE: keep counts and times only */
-BOOL HostMessageTimes(UINT message, LONGLONG* first, LONGLONG* last);
+void HostKeepLog(BOOL keep);                 /* FALSE: keep counts only */
+void HostTimeMessages(BOOL time);            /* TRUE: add up the time spent answering */
+LONGLONG HostBusyTicks(void);               /* counter ticks spent answering since the clear, when timed */
 const char* HostMessageName(UINT message);   /* "HM_GET_LINE", or NULL when not an editor message */
 
 /* Nonzero while the editor window is answering a message. */

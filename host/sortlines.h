@@ -40,8 +40,6 @@ typedef struct Options {
 /* Prints "sortlines: message[: detail]" on stderr and exits with status. */
 void Fail(int status, const char* message, const wchar_t* detail);
 
-std::string Encode(const std::wstring& text, Encoding encoding);
-void WriteOutput(const Options* o, const std::string& bytes);
 std::string SettingsKeyFor(const wchar_t* dllPath);
 
 /* The modes other than sorting; each returns the exit status. */

@@ -51,6 +51,26 @@ printf '\xef\xbb\xbfkeep\nc\nb\na\nlast\n' >"$work/want"
 expect_bytes "BOM kept, only selected lines sorted, written to -o" "$work/want" "$work/result.txt"
 [ ! -s "$work/out" ] && pass "-o leaves stdout empty" || fail "-o leaves stdout empty"
 
+# Files are read a megabyte at a time. A UTF-8 file of three-byte characters,
+# larger than that, has characters cut by the reads and must come back as it
+# was when nothing is selected.
+python3 -c '
+import sys
+lines = ["\u65e5\u672c\u8a9e\u306e\u6587\u7ae0\n", "\u4e2d\u6587\r\n", "abc \u00e9\r"]
+sys.stdout.buffer.write("".join(lines[i % 3] for i in range(150000)).encode("utf-8"))
+' >"$work/big.txt"
+run --select 0:0-0:0 "$work/big.txt"
+expect_bytes "a file over a megabyte comes back unchanged" "$work/big.txt" "$work/out"
+
+# A UTF-16 file whose first line ends in CR at the end of the first read and
+# LF at the start of the next: one line end, so the lines are already in order.
+python3 -c '
+import sys
+sys.stdout.buffer.write(b"\xff\xfe" + ("b" * 524286 + "\r\na\r\n").encode("utf-16-le"))
+' >"$work/straddle.txt"
+run --locale 409 --flags 0 "$work/straddle.txt"
+expect_bytes "CR and LF split by a read make one line end" "$work/straddle.txt" "$work/out"
+
 # The stored settings stand when no option is given.
 printf 'b\nB\na\nA' >"$work/case.txt"
 run --flags 1 "$work/case.txt"
