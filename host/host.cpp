@@ -9,10 +9,88 @@
 */
 #include "host.h"
 
+#include <intrin.h>
+
+#include <new>
+
+/* ---- Line text memory ----------------------------------------------------
+** Line texts come from a pool that keeps freed blocks by size for the next
+** line of that size. Rewriting every line of a large document so reuses the
+** memory of the lines just deleted, where the process heap would give the
+** memory back to the system and fault in fresh pages. The pool's chunks are
+** kept for the life of the process, so it holds the largest document's
+** worth of memory at most.
+*/
+#define POOL_GRAIN 16            /* bytes; pooled block sizes are multiples of this */
+#define POOL_CLASSES 64          /* blocks up to POOL_GRAIN * POOL_CLASSES bytes are pooled */
+#define POOL_CHUNK (1 << 20)     /* bytes taken from the heap at a time */
+
+static void* g_freeBlocks[POOL_CLASSES];   /* freed blocks by size class, linked through their first word */
+static BYTE* g_chunkNext;                  /* the unused rest of the newest chunk */
+static size_t g_chunkLeft;                 /* its size */
+
+static size_t PoolClass(size_t bytes)
+{
+    return bytes == 0 ? 1 : (bytes + POOL_GRAIN - 1) / POOL_GRAIN;
+}
+
+/* A block of at least bytes; throws std::bad_alloc as operator new does. */
+static void* PoolAlloc(size_t bytes)
+{
+    size_t cls = PoolClass(bytes);
+    void* block;
+    if (cls > POOL_CLASSES) {
+        block = malloc(bytes);
+    } else if (g_freeBlocks[cls - 1] != NULL) {
+        block = g_freeBlocks[cls - 1];
+        g_freeBlocks[cls - 1] = *(void**)block;
+    } else {
+        size_t size = cls * POOL_GRAIN;
+        if (g_chunkLeft < size) {
+            g_chunkNext = (BYTE*)malloc(POOL_CHUNK);
+            g_chunkLeft = g_chunkNext != NULL ? POOL_CHUNK : 0;
+        }
+        block = g_chunkLeft >= size ? g_chunkNext : NULL;
+        if (block != NULL) {
+            g_chunkNext += size;
+            g_chunkLeft -= size;
+        }
+    }
+    if (block == NULL)
+        throw std::bad_alloc();
+    return block;
+}
+
+static void PoolFree(void* block, size_t bytes)
+{
+    size_t cls = PoolClass(bytes);
+    if (cls > POOL_CLASSES) {
+        free(block);
+        return;
+    }
+    *(void**)block = g_freeBlocks[cls - 1];
+    g_freeBlocks[cls - 1] = block;
+}
+
+template <typename T> struct PoolAllocator {
+    typedef T value_type;
+    PoolAllocator() {}
+    template <typename U> PoolAllocator(const PoolAllocator<U>&) {}
+    T* allocate(size_t n) { return (T*)PoolAlloc(n * sizeof(T)); }
+    void deallocate(T* p, size_t n) { PoolFree(p, n * sizeof(T)); }
+};
+
+template <typename T, typename U> bool operator==(const PoolAllocator<T>&, const PoolAllocator<U>&) { return true; }
+template <typename T, typename U> bool operator!=(const PoolAllocator<T>&, const PoolAllocator<U>&) { return false; }
+
+typedef std::basic_string<WCHAR, std::char_traits<WCHAR>, PoolAllocator<WCHAR> > LineText;
+
+/* ---- The document ------------------------------------------------------- */
+
 enum LineEnd { EOL_NONE = 0, EOL_CRLF, EOL_CR, EOL_LF };
 
 typedef struct DocLine {
-    std::wstring text;   /* without the line end */
+    LineText text;       /* without the line end */
     LineEnd eol;
 } DocLine;
 
@@ -36,7 +114,9 @@ static std::vector<HostMessage> g_messages;        /* received messages, in orde
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
 static BOOL g_timeMessages;                        /* add up the time spent answering */
-static LONGLONG g_busyTicks;                       /* time spent answering messages */
+static unsigned long long g_busyCycles;            /* processor cycles spent answering messages */
+static unsigned long long g_clearedCycles;         /* the cycle count at the last clear */
+static LONGLONG g_clearedTicks;                    /* and the performance counter then */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
 
 static const WCHAR* const g_eolText[] = { L"", L"\r\n", L"\r", L"\n" };
@@ -140,11 +220,6 @@ void HostClearText(void)
     g_selStart = g_selEnd = g_caret;
 }
 
-void HostReserveLines(size_t lines)
-{
-    g_front.reserve(lines);
-}
-
 /*
 ** Appends text to the end of the document, as if the document were one
 ** string: a CR that ended the text appended before and an LF that begins
@@ -184,7 +259,7 @@ std::wstring HostLine(int y)
     if (y < 0 || y >= HostLineCount())
         return std::wstring();
     const DocLine& line = LineAt(y);
-    return line.text + g_eolText[line.eol];
+    return std::wstring(line.text.data(), line.text.size()) + g_eolText[line.eol];
 }
 
 const WCHAR* HostLineView(int y, size_t* length, const WCHAR** eol)
@@ -205,7 +280,7 @@ std::wstring HostGetText(void)
     all.reserve(size);
     for (int y = 0; y < count; y++) {
         const DocLine& line = LineAt(y);
-        all += line.text;
+        all.append(line.text.data(), line.text.size());
         all += g_eolText[line.eol];
     }
     return all;
@@ -254,7 +329,7 @@ static void InsertAtCaret(const WCHAR* text)
     std::vector<DocLine> parts = SplitLines(text, len);
     MoveGapTo(g_caret.y + 1);
     DocLine& line = g_front.back();
-    std::wstring tail;
+    LineText tail;
     if (g_caret.x == 0) {
         tail = std::move(line.text);
         line.text.clear();
@@ -464,14 +539,16 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HostMessageName(message) != NULL) {
-        LONGLONG began = g_timeMessages ? Now() : 0;
+        /* The cycle counter costs a fraction of QueryPerformanceCounter,
+           which would weigh on every one of millions of messages. */
+        unsigned long long began = g_timeMessages ? __rdtsc() : 0;
         InterlockedIncrement(&g_hostBusy);
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
         Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
         InterlockedDecrement(&g_hostBusy);
         if (g_timeMessages)
-            g_busyTicks += Now() - began;
+            g_busyCycles += __rdtsc() - began;
         return result;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -611,12 +688,25 @@ void HostClearMessages(void)
 {
     g_messages.clear();
     ZeroMemory(g_counts, sizeof(g_counts));
-    g_busyTicks = 0;
+    g_busyCycles = 0;
+    g_clearedCycles = __rdtsc();
+    g_clearedTicks = Now();
 }
 
+/* Cycles are turned into counter ticks at the rate both ran at since the clear. */
 LONGLONG HostBusyTicks(void)
 {
-    return g_busyTicks;
+    unsigned long long cycles = __rdtsc() - g_clearedCycles;
+    LONGLONG ticks = Now() - g_clearedTicks;
+    if (cycles == 0)
+        return 0;
+    return (LONGLONG)((double)g_busyCycles * (double)ticks / (double)cycles);
+}
+
+void HostReserveLines(size_t lines)
+{
+    if (lines > g_front.capacity())
+        g_front.reserve(lines);
 }
 
 void HostKeepLog(BOOL keep)

@@ -36,7 +36,7 @@ HWND HostEditorWindow(void);
 void HostSetText(const std::wstring& text);
 void HostClearText(void);
 void HostAppendText(const WCHAR* text, size_t len);   /* CR at the end, LF next: one CRLF */
-void HostReserveLines(size_t lines);                  /* room for this many, to load without regrowing */
+void HostReserveLines(size_t lines);                  /* room for this many lines, to load without regrowing */
 std::wstring HostGetText(void);
 int HostLineCount(void);
 std::wstring HostLine(int y);          /* line y with its line end */

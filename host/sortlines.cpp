@@ -256,6 +256,21 @@ static Encoding DetectEncoding(const unsigned char* bytes, size_t n, size_t* bom
 }
 
 /*
+** Makes room in the document for the lines of the whole file, estimated
+** from the lines in its first bytes, so that loading does not regrow the
+** document's table of lines (and touch twice its memory) along the way.
+*/
+static void ReserveForFile(FILE* f, unsigned long long bytesRead, int linesRead)
+{
+    long long size = _filelengthi64(_fileno(f));
+    if (size <= 0 || bytesRead == 0 || (unsigned long long)size <= bytesRead)
+        return;
+    double estimate = (double)linesRead * ((double)size / (double)bytesRead) * 1.05 + 16;
+    if (estimate < (double)MAX_INPUT)
+        HostReserveLines((size_t)estimate);
+}
+
+/*
 ** Reads the file into the editor's document a piece at a time, so that no
 ** copy of the whole file is held beside the document. Returns the encoding
 ** the file came in. Bad input fails with status 2: a file that cannot be
@@ -287,7 +302,6 @@ static Encoding LoadFile(const wchar_t* path)
         size_t start = 0;
         if (first) {
             encoding = DetectEncoding(bytes.data(), have, &start);
-            first = FALSE;
         }
         size_t cut;
         if (encoding == ENC_UTF16LE) {
@@ -305,6 +319,9 @@ static Encoding LoadFile(const wchar_t* path)
                 HostAppendText(wide.data(), (size_t)units);
             }
         }
+        if (first && !atEnd)
+            ReserveForFile(f, total, HostLineCount());
+        first = FALSE;
         held = have - start - cut;
         memmove(bytes.data(), bytes.data() + start + cut, held);
         if (atEnd)

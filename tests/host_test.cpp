@@ -6,7 +6,9 @@
 */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "host/host.h"
 
@@ -113,6 +115,36 @@ TEST_F(HostDocumentTest, LinesWrittenBackOneByOneKeepTheirOwnLineEnds)
     POINT caret = HostCaret();
     EXPECT_EQ(caret.y, 4);
     EXPECT_EQ(caret.x, 0);
+}
+
+/*
+** Lines of many lengths, below and above what the host pools, written back
+** in another order again and again: every freed block that is handed out
+** again must be large enough for its new line.
+*/
+TEST_F(HostDocumentTest, RewritingLinesOfEveryLengthKeepsEveryText)
+{
+    std::vector<std::wstring> lines;
+    for (size_t length = 0; length < 1200; length += 7)
+        lines.push_back(std::wstring(length, (wchar_t)(L'a' + length % 26)) + L"\r\n");
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += line;
+    HostSetText(text);
+    HWND hwnd = HostEditorWindow();
+    for (int round = 0; round < 3; round++) {
+        std::reverse(lines.begin(), lines.end());
+        std::rotate(lines.begin(), lines.begin() + 5 * round + 1, lines.end());
+        POINT start = { 0, 0 }, end = { 0, (LONG)lines.size() };
+        HostSelect(start, end);
+        SendMessageW(hwnd, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
+        std::wstring want;
+        for (const std::wstring& line : lines) {
+            SendMessageW(hwnd, HM_INSERT_TEXT, 0, (LPARAM)line.c_str());
+            want += line;
+        }
+        ASSERT_EQ(HostGetText(), want) << "round " << round;
+    }
 }
 
 }  // namespace
