@@ -11,6 +11,8 @@
 #include "../settings/settings.h"
 
 #include <stdlib.h>
+#include <algorithm>
+#include <functional>
 
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
@@ -105,6 +107,21 @@ static BOOL OrderLines(WCHAR** lines, size_t count)
     return sorted;
 }
 
+/*
+** Frees the fetched lines and the array. They go back to the heap in the
+** order of their addresses, not in the order they were sorted into: the
+** heap then works through its memory once, front to back, instead of
+** jumping about it for every line, which made freeing a large document
+** cost several times as much.
+*/
+static void FreeLines(WCHAR** lines, size_t count)
+{
+    std::sort(lines, lines + count, std::less<WCHAR*>());
+    for (size_t i = 0; i < count; i++)
+        free(lines[i]);
+    free(lines);
+}
+
 /* Selects the logical range start..end through the host's own numbering. */
 static void SelectRange(HWND hwndView, POINT* start, POINT* end)
 {
@@ -181,7 +198,5 @@ void SortSelection(HWND hwndView)
         g_lastSortTimings.rewrite = Ticks() - rewriteBegan;
     }
 
-    for (size_t i = 0; i < fetched; i++)
-        free(lines[i]);
-    free(lines);
+    FreeLines(lines, fetched);
 }
