@@ -18,8 +18,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <fcntl.h>
-#include <io.h>
 #include <string>
 #include <vector>
 
@@ -220,183 +218,6 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
     CheckModeOptions(o);
 }
 
-#define IO_CHUNK (1 << 20)   /* bytes read, or UTF-16 units written, at a time */
-#define MAX_INPUT 0x7FFFFFFF  /* the largest file the document takes */
-
-/*
-** How much of n bytes of UTF-8 can be decoded now: all at the end of the
-** file, otherwise up to the last lead byte, whose sequence may go on in
-** the next read. At most 4 bytes are kept back.
-*/
-static size_t Utf8Cut(const unsigned char* bytes, size_t n, BOOL atEnd)
-{
-    if (atEnd)
-        return n;
-    size_t i = n;
-    while (i > 0 && n - i < 3 && (bytes[i - 1] & 0xC0) == 0x80)
-        i--;
-    if (i > 0 && bytes[i - 1] >= 0xC0)
-        i--;
-    return i;
-}
-
-/* The encoding a file's first bytes announce, and the length of its BOM. */
-static Encoding DetectEncoding(const unsigned char* bytes, size_t n, size_t* bom)
-{
-    *bom = 0;
-    if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        *bom = 2;
-        return ENC_UTF16LE;
-    }
-    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-        *bom = 3;
-        return ENC_UTF8_BOM;
-    }
-    return ENC_UTF8;
-}
-
-/*
-** Makes room in the document for the lines of the whole file, estimated
-** from the lines in its first bytes, so that loading does not regrow the
-** document's table of lines (and touch twice its memory) along the way.
-*/
-static void ReserveForFile(FILE* f, unsigned long long bytesRead, int linesRead)
-{
-    long long size = _filelengthi64(_fileno(f));
-    if (size <= 0 || bytesRead == 0 || (unsigned long long)size <= bytesRead)
-        return;
-    double estimate = (double)linesRead * ((double)size / (double)bytesRead) * 1.05 + 16;
-    if (estimate < (double)MAX_INPUT)
-        HostReserveLines((size_t)estimate);
-}
-
-/*
-** Reads the file into the editor's document a piece at a time, so that no
-** copy of the whole file is held beside the document. Returns the encoding
-** the file came in. Bad input fails with status 2: a file that cannot be
-** read, invalid UTF-8, UTF-16 of odd length, or a file over 2 GB.
-*/
-static Encoding LoadFile(const wchar_t* path)
-{
-    FILE* f = _wfopen(path, L"rb");
-    if (f == NULL)
-        Fail(2, "cannot open input file", path);
-    std::vector<unsigned char> bytes(IO_CHUNK + 4);
-    std::vector<WCHAR> wide(IO_CHUNK + 4);
-    Encoding encoding = ENC_UTF8;
-    unsigned long long total = 0;
-    size_t held = 0;       /* bytes kept back from the last read, at the front */
-    BOOL first = TRUE;
-    HostClearText();
-    for (;;) {
-        size_t n = fread(bytes.data() + held, 1, IO_CHUNK, f);
-        if (ferror(f)) {
-            fclose(f);
-            Fail(2, "cannot read input file", path);
-        }
-        total += n;
-        if (total > MAX_INPUT)
-            Fail(2, "input file too large", path);
-        BOOL atEnd = n < IO_CHUNK;
-        size_t have = held + n;
-        size_t start = 0;
-        if (first) {
-            encoding = DetectEncoding(bytes.data(), have, &start);
-        }
-        size_t cut;
-        if (encoding == ENC_UTF16LE) {
-            if (atEnd && (have - start) % 2 != 0)
-                Fail(2, "invalid UTF-16 (odd length)", path);
-            cut = (have - start) & ~(size_t)1;
-            HostAppendText((const WCHAR*)(const void*)(bytes.data() + start), cut / 2);
-        } else {
-            cut = Utf8Cut(bytes.data() + start, have - start, atEnd);
-            if (cut > 0) {
-                int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, (const char*)bytes.data() + start,
-                                                (int)cut, wide.data(), (int)wide.size());
-                if (units == 0)
-                    Fail(2, "invalid UTF-8", path);
-                HostAppendText(wide.data(), (size_t)units);
-            }
-        }
-        if (first && !atEnd)
-            ReserveForFile(f, total, HostLineCount());
-        first = FALSE;
-        held = have - start - cut;
-        memmove(bytes.data(), bytes.data() + start + cut, held);
-        if (atEnd)
-            break;
-    }
-    fclose(f);
-    return encoding;
-}
-
-/* Writes count bytes to f; a failed write ends the program. */
-static void WriteBytes(FILE* f, const void* data, size_t count, const Options* o)
-{
-    if (count > 0 && fwrite(data, 1, count, f) != count)
-        Fail(1, "cannot write the result", o->output);
-}
-
-/* Writes the UTF-16 text held in units in the document's encoding. */
-static void FlushUnits(FILE* f, std::vector<WCHAR>* units, std::vector<char>* bytes, Encoding encoding,
-                       const Options* o)
-{
-    if (units->empty())
-        return;
-    if (encoding == ENC_UTF16LE) {
-        WriteBytes(f, units->data(), units->size() * sizeof(WCHAR), o);
-    } else {
-        if (bytes->size() < units->size() * 3)
-            bytes->resize(units->size() * 3);
-        int n = WideCharToMultiByte(CP_UTF8, 0, units->data(), (int)units->size(), bytes->data(),
-                                    (int)bytes->size(), NULL, NULL);
-        WriteBytes(f, bytes->data(), (size_t)n, o);
-    }
-    units->clear();
-}
-
-/*
-** Writes the document to -o, or to stdout, in the encoding it came in, a
-** piece of whole lines at a time. A failed write ends the program with
-** status 1, an output file that cannot be made with status 2.
-*/
-static void SaveDocument(const Options* o, Encoding encoding)
-{
-    FILE* f;
-    if (o->output != NULL) {
-        f = _wfopen(o->output, L"wb");
-        if (f == NULL)
-            Fail(2, "cannot write output file", o->output);
-    } else {
-        _setmode(_fileno(stdout), _O_BINARY);
-        f = stdout;
-    }
-    if (encoding == ENC_UTF16LE)
-        WriteBytes(f, "\xFF\xFE", 2, o);
-    else if (encoding == ENC_UTF8_BOM)
-        WriteBytes(f, "\xEF\xBB\xBF", 3, o);
-
-    std::vector<WCHAR> units;
-    std::vector<char> bytes;
-    units.reserve(IO_CHUNK + 1024);
-    int count = HostLineCount();
-    for (int y = 0; y < count; y++) {
-        size_t length;
-        const WCHAR* eol;
-        const WCHAR* text = HostLineView(y, &length, &eol);
-        units.insert(units.end(), text, text + length);
-        units.insert(units.end(), eol, eol + wcslen(eol));
-        if (units.size() >= IO_CHUNK)
-            FlushUnits(f, &units, &bytes, encoding, o);
-    }
-    FlushUnits(f, &units, &bytes, encoding, o);
-    if (fflush(f) != 0)
-        Fail(1, "cannot write the result", o->output);
-    if (f != stdout)
-        fclose(f);
-}
-
 /* The module's settings key: its file name cut at the first dot. */
 std::string SettingsKeyFor(const wchar_t* dllPath)
 {
@@ -487,7 +308,7 @@ static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, co
         Fail(1, "the module has no OnCommand export", dllPath);
     HostClearMessages();
     plugIn->onCommand(HostEditorWindow());
-    SaveDocument(o, encoding);
+    SaveDocument(o->output, encoding);
     if (o->given & OPT_REPORT)
         WriteReport();
     return 0;
@@ -506,7 +327,7 @@ int wmain(int argc, wchar_t** argv)
     HostKeepLog(FALSE);
     Encoding encoding = ENC_UTF8;
     if (o.input != NULL)
-        encoding = LoadFile(o.input);
+        encoding = LoadDocument(o.input);
     HostSetWrapWidth(o.wrap);
     ChooseSelection(&o);
 
@@ -530,7 +351,7 @@ int wmain(int argc, wchar_t** argv)
     case MODE_WINDOW:
         status = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0);
         if (o.output != NULL)
-            SaveDocument(&o, encoding);
+            SaveDocument(o.output, encoding);
         break;
     case MODE_PROPERTIES:
         status = RunProperties(&plugIn);

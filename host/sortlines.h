@@ -42,6 +42,10 @@ void Fail(int status, const char* message, const wchar_t* detail);
 
 std::string SettingsKeyFor(const wchar_t* dllPath);
 
+/* The document from a file and back, in the file's own encoding (docfile.cpp). */
+Encoding LoadDocument(const wchar_t* path);
+void SaveDocument(const wchar_t* output, Encoding encoding);   /* output NULL: stdout */
+
 /* The modes other than sorting; each returns the exit status. */
 int RunInfo(const PlugIn* plugIn);
 int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort);

@@ -1,0 +1,312 @@
+/*
+** Reading a text file into the stand-in host's document and writing the
+** document back, in the encoding the file came in: UTF-8, UTF-8 with a
+** BOM, or UTF-16LE with a BOM.
+**
+** Both go a megabyte at a time, so that no copy of the whole file is held
+** beside the document, and both hand the conversion to a second thread:
+** while it reads and decodes the next piece (or encodes and writes the last
+** one), the main thread files lines into the document (or gathers them).
+** Only the main thread touches the document.
+*/
+#include "sortlines.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <stdio.h>
+#include <string.h>
+#include <vector>
+
+#define IO_CHUNK (1 << 20)     /* bytes read, or UTF-16 units written, at a time */
+#define MAX_INPUT 0x7FFFFFFF   /* the largest file the document takes */
+#define PIECES 2               /* pieces in flight between the two threads */
+
+/* A decoded piece of the file on its way to the document. */
+typedef struct Piece {
+    std::vector<WCHAR> units;
+    size_t count;                  /* units in use */
+    unsigned long long bytesRead;  /* bytes of the file read up to this piece */
+    BOOL last;                     /* nothing follows */
+} Piece;
+
+typedef struct Loader {
+    FILE* f;
+    Piece pieces[PIECES];
+    HANDLE ready;                  /* counts pieces made and not yet taken */
+    HANDLE taken;                  /* counts pieces free to be made */
+    Encoding encoding;
+    const char* error;             /* why the file is bad input, or NULL */
+} Loader;
+
+/*
+** How much of n bytes of UTF-8 can be decoded now: all at the end of the
+** file, otherwise up to the last lead byte, whose sequence may go on in
+** the next read. At most 4 bytes are kept back.
+*/
+static size_t Utf8Cut(const unsigned char* bytes, size_t n, BOOL atEnd)
+{
+    if (atEnd)
+        return n;
+    size_t i = n;
+    while (i > 0 && n - i < 3 && (bytes[i - 1] & 0xC0) == 0x80)
+        i--;
+    if (i > 0 && bytes[i - 1] >= 0xC0)
+        i--;
+    return i;
+}
+
+/* The encoding a file's first bytes announce, and the length of its BOM. */
+static Encoding DetectEncoding(const unsigned char* bytes, size_t n, size_t* bom)
+{
+    *bom = 0;
+    if (n >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        *bom = 2;
+        return ENC_UTF16LE;
+    }
+    if (n >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+        *bom = 3;
+        return ENC_UTF8_BOM;
+    }
+    return ENC_UTF8;
+}
+
+/*
+** Decodes bytes (whole characters) into piece. Returns NULL, or why the
+** bytes are bad input.
+*/
+static const char* DecodeInto(Piece* piece, const unsigned char* bytes, size_t n, Encoding encoding)
+{
+    if (encoding == ENC_UTF16LE) {
+        memcpy(piece->units.data(), bytes, n);
+        piece->count = n / 2;
+        return NULL;
+    }
+    piece->count = 0;
+    if (n == 0)
+        return NULL;
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, (const char*)bytes, (int)n,
+                                    piece->units.data(), (int)piece->units.size());
+    if (units == 0)
+        return "invalid UTF-8";
+    piece->count = (size_t)units;
+    return NULL;
+}
+
+/*
+** The reading thread: reads the file, decodes each read into the next
+** free piece and passes it on. A read error or bad input ends the file
+** early with loader->error set.
+*/
+static unsigned __stdcall ReadPieces(void* context)
+{
+    Loader* loader = (Loader*)context;
+    std::vector<unsigned char> bytes(IO_CHUNK + 4);
+    unsigned long long total = 0;
+    size_t held = 0;       /* bytes kept back from the last read, at the front */
+    BOOL first = TRUE;
+    for (int k = 0;; k = (k + 1) % PIECES) {
+        WaitForSingleObject(loader->taken, INFINITE);
+        Piece* piece = &loader->pieces[k];
+        size_t n = fread(bytes.data() + held, 1, IO_CHUNK, loader->f);
+        total += n;
+        BOOL atEnd = n < IO_CHUNK;
+        size_t have = held + n;
+        size_t start = 0;
+        if (first)
+            loader->encoding = DetectEncoding(bytes.data(), have, &start);
+        first = FALSE;
+
+        size_t cut;
+        if (ferror(loader->f))
+            loader->error = "cannot read input file";
+        else if (total > MAX_INPUT)
+            loader->error = "input file too large";
+        if (loader->encoding == ENC_UTF16LE) {
+            cut = (have - start) & ~(size_t)1;
+            if (atEnd && cut != have - start && loader->error == NULL)
+                loader->error = "invalid UTF-16 (odd length)";
+        } else {
+            cut = Utf8Cut(bytes.data() + start, have - start, atEnd);
+        }
+        if (loader->error == NULL)
+            loader->error = DecodeInto(piece, bytes.data() + start, cut, loader->encoding);
+        if (loader->error != NULL)
+            piece->count = 0;
+        piece->bytesRead = total;
+        piece->last = atEnd || loader->error != NULL;
+        ReleaseSemaphore(loader->ready, 1, NULL);
+        if (piece->last)
+            return 0;
+        held = have - start - cut;
+        memmove(bytes.data(), bytes.data() + start + cut, held);
+    }
+}
+
+/*
+** Makes room in the document for the lines of the whole file, estimated
+** from the lines in its first bytes, so that loading does not regrow the
+** document's table of lines (and touch twice its memory) along the way.
+*/
+static void ReserveForFile(FILE* f, unsigned long long bytesRead, int linesRead)
+{
+    long long size = _filelengthi64(_fileno(f));
+    if (size <= 0 || bytesRead == 0 || (unsigned long long)size <= bytesRead)
+        return;
+    double estimate = (double)linesRead * ((double)size / (double)bytesRead) * 1.05 + 16;
+    if (estimate < (double)MAX_INPUT)
+        HostReserveLines((size_t)estimate);
+}
+
+/*
+** Reads the file at path into the editor's document, replacing what it
+** held. Returns the encoding the file came in. Bad input ends the program
+** with status 2: a file that cannot be opened or read, invalid UTF-8,
+** UTF-16 of odd length, or a file over 2 GB.
+*/
+Encoding LoadDocument(const wchar_t* path)
+{
+    Loader loader;
+    loader.f = _wfopen(path, L"rb");
+    if (loader.f == NULL)
+        Fail(2, "cannot open input file", path);
+    for (int k = 0; k < PIECES; k++)
+        loader.pieces[k].units.resize(IO_CHUNK + 4);
+    loader.encoding = ENC_UTF8;
+    loader.error = NULL;
+    loader.ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
+    loader.taken = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
+    HANDLE reader = NULL;
+    if (loader.ready != NULL && loader.taken != NULL)
+        reader = (HANDLE)_beginthreadex(NULL, 0, ReadPieces, &loader, 0, NULL);
+    if (reader == NULL)
+        Fail(1, "cannot start reading the input file", path);
+
+    HostClearText();
+    BOOL first = TRUE;
+    for (int k = 0;; k = (k + 1) % PIECES) {
+        WaitForSingleObject(loader.ready, INFINITE);
+        Piece* piece = &loader.pieces[k];
+        HostAppendText(piece->units.data(), piece->count);
+        if (first && !piece->last)
+            ReserveForFile(loader.f, piece->bytesRead, HostLineCount());
+        first = FALSE;
+        BOOL last = piece->last;
+        ReleaseSemaphore(loader.taken, 1, NULL);
+        if (last)
+            break;
+    }
+    WaitForSingleObject(reader, INFINITE);
+    CloseHandle(reader);
+    CloseHandle(loader.ready);
+    CloseHandle(loader.taken);
+    fclose(loader.f);
+    if (loader.error != NULL)
+        Fail(2, loader.error, path);
+    return loader.encoding;
+}
+
+/* Lines gathered for writing; an empty batch ends the document. */
+typedef struct Saver {
+    FILE* f;
+    Encoding encoding;
+    std::vector<WCHAR> batches[PIECES];
+    HANDLE ready;                  /* counts batches gathered and not yet written */
+    HANDLE written;                /* counts batches free to be gathered */
+    BOOL failed;                   /* a write failed; the rest is not written */
+} Saver;
+
+/* Writes count bytes to f. Returns FALSE when the write fails. */
+static BOOL WriteBytes(FILE* f, const void* data, size_t count)
+{
+    return count == 0 || fwrite(data, 1, count, f) == count;
+}
+
+/* Writes UTF-16 text in the document's encoding. Returns FALSE when the write fails. */
+static BOOL WriteUnits(FILE* f, const std::vector<WCHAR>& units, std::vector<char>* bytes, Encoding encoding)
+{
+    if (encoding == ENC_UTF16LE)
+        return WriteBytes(f, units.data(), units.size() * sizeof(WCHAR));
+    if (bytes->size() < units.size() * 3)
+        bytes->resize(units.size() * 3);
+    int n = WideCharToMultiByte(CP_UTF8, 0, units.data(), (int)units.size(), bytes->data(), (int)bytes->size(),
+                                NULL, NULL);
+    return WriteBytes(f, bytes->data(), (size_t)n);
+}
+
+/* The writing thread: writes the BOM, then each batch as it comes. */
+static unsigned __stdcall WriteBatches(void* context)
+{
+    Saver* saver = (Saver*)context;
+    std::vector<char> bytes;
+    if (saver->encoding == ENC_UTF16LE)
+        saver->failed = !WriteBytes(saver->f, "\xFF\xFE", 2);
+    else if (saver->encoding == ENC_UTF8_BOM)
+        saver->failed = !WriteBytes(saver->f, "\xEF\xBB\xBF", 3);
+    for (int k = 0;; k = (k + 1) % PIECES) {
+        WaitForSingleObject(saver->ready, INFINITE);
+        std::vector<WCHAR>& units = saver->batches[k];
+        BOOL last = units.empty();
+        if (!last && !saver->failed)
+            saver->failed = !WriteUnits(saver->f, units, &bytes, saver->encoding);
+        units.clear();
+        ReleaseSemaphore(saver->written, 1, NULL);
+        if (last)
+            return 0;
+    }
+}
+
+/*
+** Writes the document to output, or to stdout when output is NULL, in the
+** given encoding. An output file that cannot be made ends the program with
+** status 2, a failed write with status 1.
+*/
+void SaveDocument(const wchar_t* output, Encoding encoding)
+{
+    Saver saver;
+    if (output != NULL) {
+        saver.f = _wfopen(output, L"wb");
+        if (saver.f == NULL)
+            Fail(2, "cannot write output file", output);
+    } else {
+        _setmode(_fileno(stdout), _O_BINARY);
+        saver.f = stdout;
+    }
+    saver.encoding = encoding;
+    saver.failed = FALSE;
+    for (int k = 0; k < PIECES; k++)
+        saver.batches[k].reserve(IO_CHUNK + 1024);
+    saver.ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
+    saver.written = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
+    HANDLE writer = NULL;
+    if (saver.ready != NULL && saver.written != NULL)
+        writer = (HANDLE)_beginthreadex(NULL, 0, WriteBatches, &saver, 0, NULL);
+    if (writer == NULL)
+        Fail(1, "cannot start writing the result", output);
+
+    int count = HostLineCount();
+    int y = 0;
+    for (int k = 0;; k = (k + 1) % PIECES) {
+        WaitForSingleObject(saver.written, INFINITE);
+        std::vector<WCHAR>& units = saver.batches[k];
+        while (y < count && units.size() < IO_CHUNK) {
+            size_t length;
+            const WCHAR* eol;
+            const WCHAR* text = HostLineView(y++, &length, &eol);
+            units.insert(units.end(), text, text + length);
+            units.insert(units.end(), eol, eol + wcslen(eol));
+        }
+        BOOL last = units.empty();
+        ReleaseSemaphore(saver.ready, 1, NULL);
+        if (last)
+            break;
+    }
+    WaitForSingleObject(writer, INFINITE);
+    CloseHandle(writer);
+    CloseHandle(saver.ready);
+    CloseHandle(saver.written);
+    if (saver.failed || fflush(saver.f) != 0)
+        Fail(1, "cannot write the result", output);
+    if (saver.f != stdout)
+        fclose(saver.f);
+}
