@@ -22,6 +22,36 @@
 #define MAX_INPUT 0x7FFFFFFF   /* the largest file the document takes */
 #define PIECES 2               /* pieces in flight between the two threads */
 
+/*
+** Two threads handing PIECES buffers back and forth: one fills a buffer and
+** signals ready, the other empties it and signals free.
+*/
+typedef struct Handoff {
+    HANDLE ready;                  /* counts buffers filled and not yet emptied */
+    HANDLE free;                   /* counts buffers free to be filled */
+    HANDLE thread;                 /* the second thread */
+} Handoff;
+
+/* Starts proc on a second thread with the buffers all free. Returns FALSE on failure. */
+static BOOL StartHandoff(Handoff* handoff, unsigned (__stdcall* proc)(void*), void* context)
+{
+    handoff->ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
+    handoff->free = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
+    handoff->thread = NULL;
+    if (handoff->ready != NULL && handoff->free != NULL)
+        handoff->thread = (HANDLE)_beginthreadex(NULL, 0, proc, context, 0, NULL);
+    return handoff->thread != NULL;
+}
+
+/* Waits for the second thread to end, and closes the handles. */
+static void EndHandoff(Handoff* handoff)
+{
+    WaitForSingleObject(handoff->thread, INFINITE);
+    CloseHandle(handoff->thread);
+    CloseHandle(handoff->ready);
+    CloseHandle(handoff->free);
+}
+
 /* A decoded piece of the file on its way to the document. */
 typedef struct Piece {
     std::vector<WCHAR> units;
@@ -33,8 +63,7 @@ typedef struct Piece {
 typedef struct Loader {
     FILE* f;
     Piece pieces[PIECES];
-    HANDLE ready;                  /* counts pieces made and not yet taken */
-    HANDLE taken;                  /* counts pieces free to be made */
+    Handoff handoff;               /* the reading thread makes pieces, the main thread takes them */
     Encoding encoding;
     const char* error;             /* why the file is bad input, or NULL */
 } Loader;
@@ -106,7 +135,7 @@ static unsigned __stdcall ReadPieces(void* context)
     size_t held = 0;       /* bytes kept back from the last read, at the front */
     BOOL first = TRUE;
     for (int k = 0;; k = (k + 1) % PIECES) {
-        WaitForSingleObject(loader->taken, INFINITE);
+        WaitForSingleObject(loader->handoff.free, INFINITE);
         Piece* piece = &loader->pieces[k];
         size_t n = fread(bytes.data() + held, 1, IO_CHUNK, loader->f);
         total += n;
@@ -135,7 +164,7 @@ static unsigned __stdcall ReadPieces(void* context)
             piece->count = 0;
         piece->bytesRead = total;
         piece->last = atEnd || loader->error != NULL;
-        ReleaseSemaphore(loader->ready, 1, NULL);
+        ReleaseSemaphore(loader->handoff.ready, 1, NULL);
         if (piece->last)
             return 0;
         held = have - start - cut;
@@ -174,32 +203,24 @@ Encoding LoadDocument(const wchar_t* path)
         loader.pieces[k].units.resize(IO_CHUNK + 4);
     loader.encoding = ENC_UTF8;
     loader.error = NULL;
-    loader.ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
-    loader.taken = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
-    HANDLE reader = NULL;
-    if (loader.ready != NULL && loader.taken != NULL)
-        reader = (HANDLE)_beginthreadex(NULL, 0, ReadPieces, &loader, 0, NULL);
-    if (reader == NULL)
+    if (!StartHandoff(&loader.handoff, ReadPieces, &loader))
         Fail(1, "cannot start reading the input file", path);
 
     HostClearText();
     BOOL first = TRUE;
     for (int k = 0;; k = (k + 1) % PIECES) {
-        WaitForSingleObject(loader.ready, INFINITE);
+        WaitForSingleObject(loader.handoff.ready, INFINITE);
         Piece* piece = &loader.pieces[k];
         HostAppendText(piece->units.data(), piece->count);
         if (first && !piece->last)
             ReserveForFile(loader.f, piece->bytesRead, HostLineCount());
         first = FALSE;
         BOOL last = piece->last;
-        ReleaseSemaphore(loader.taken, 1, NULL);
+        ReleaseSemaphore(loader.handoff.free, 1, NULL);
         if (last)
             break;
     }
-    WaitForSingleObject(reader, INFINITE);
-    CloseHandle(reader);
-    CloseHandle(loader.ready);
-    CloseHandle(loader.taken);
+    EndHandoff(&loader.handoff);
     fclose(loader.f);
     if (loader.error != NULL)
         Fail(2, loader.error, path);
@@ -211,8 +232,7 @@ typedef struct Saver {
     FILE* f;
     Encoding encoding;
     std::vector<WCHAR> batches[PIECES];
-    HANDLE ready;                  /* counts batches gathered and not yet written */
-    HANDLE written;                /* counts batches free to be gathered */
+    Handoff handoff;               /* the main thread gathers batches, the writing thread writes them */
     BOOL failed;                   /* a write failed; the rest is not written */
 } Saver;
 
@@ -244,13 +264,13 @@ static unsigned __stdcall WriteBatches(void* context)
     else if (saver->encoding == ENC_UTF8_BOM)
         saver->failed = !WriteBytes(saver->f, "\xEF\xBB\xBF", 3);
     for (int k = 0;; k = (k + 1) % PIECES) {
-        WaitForSingleObject(saver->ready, INFINITE);
+        WaitForSingleObject(saver->handoff.ready, INFINITE);
         std::vector<WCHAR>& units = saver->batches[k];
         BOOL last = units.empty();
         if (!last && !saver->failed)
             saver->failed = !WriteUnits(saver->f, units, &bytes, saver->encoding);
         units.clear();
-        ReleaseSemaphore(saver->written, 1, NULL);
+        ReleaseSemaphore(saver->handoff.free, 1, NULL);
         if (last)
             return 0;
     }
@@ -276,18 +296,13 @@ void SaveDocument(const wchar_t* output, Encoding encoding)
     saver.failed = FALSE;
     for (int k = 0; k < PIECES; k++)
         saver.batches[k].reserve(IO_CHUNK + 1024);
-    saver.ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
-    saver.written = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
-    HANDLE writer = NULL;
-    if (saver.ready != NULL && saver.written != NULL)
-        writer = (HANDLE)_beginthreadex(NULL, 0, WriteBatches, &saver, 0, NULL);
-    if (writer == NULL)
+    if (!StartHandoff(&saver.handoff, WriteBatches, &saver))
         Fail(1, "cannot start writing the result", output);
 
     int count = HostLineCount();
     int y = 0;
     for (int k = 0;; k = (k + 1) % PIECES) {
-        WaitForSingleObject(saver.written, INFINITE);
+        WaitForSingleObject(saver.handoff.free, INFINITE);
         std::vector<WCHAR>& units = saver.batches[k];
         while (y < count && units.size() < IO_CHUNK) {
             size_t length;
@@ -297,14 +312,11 @@ void SaveDocument(const wchar_t* output, Encoding encoding)
             units.insert(units.end(), eol, eol + wcslen(eol));
         }
         BOOL last = units.empty();
-        ReleaseSemaphore(saver.ready, 1, NULL);
+        ReleaseSemaphore(saver.handoff.ready, 1, NULL);
         if (last)
             break;
     }
-    WaitForSingleObject(writer, INFINITE);
-    CloseHandle(writer);
-    CloseHandle(saver.ready);
-    CloseHandle(saver.written);
+    EndHandoff(&saver.handoff);
     if (saver.failed || fflush(saver.f) != 0)
         Fail(1, "cannot write the result", output);
     if (saver.f != stdout)

@@ -176,31 +176,46 @@ static bool Before(POINT a, POINT b)
     return a.y < b.y || (a.y == b.y && a.x < b.x);
 }
 
+/*
+** Finds the first line end in text[from, len): returns where it begins
+** (len when there is none), sets *eol to it (EOL_NONE when there is none)
+** and *next to where the following line begins.
+*/
+static size_t FindLineEnd(const WCHAR* text, size_t len, size_t from, LineEnd* eol, size_t* next)
+{
+    for (size_t i = from; i < len; i++) {
+        if (text[i] == L'\n') {
+            *eol = EOL_LF;
+            *next = i + 1;
+            return i;
+        }
+        if (text[i] == L'\r') {
+            BOOL crlf = i + 1 < len && text[i + 1] == L'\n';
+            *eol = crlf ? EOL_CRLF : EOL_CR;
+            *next = i + (crlf ? 2 : 1);
+            return i;
+        }
+    }
+    *eol = EOL_NONE;
+    *next = len;
+    return len;
+}
+
 /* Splits text into lines, each with the line end that closes it. */
 static std::vector<DocLine> SplitLines(const WCHAR* text, size_t len)
 {
     std::vector<DocLine> lines;
     size_t begin = 0;
-    for (size_t i = 0; i < len; i++) {
-        WCHAR c = text[i];
-        if (c != L'\r' && c != L'\n')
-            continue;
+    for (;;) {
         DocLine line;
-        line.text.assign(text + begin, i - begin);
-        if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
-            line.eol = EOL_CRLF;
-            i++;
-        } else {
-            line.eol = (c == L'\r') ? EOL_CR : EOL_LF;
-        }
+        size_t next;
+        size_t end = FindLineEnd(text, len, begin, &line.eol, &next);
+        line.text.assign(text + begin, end - begin);
         lines.push_back(std::move(line));
-        begin = i + 1;
+        if (lines.back().eol == EOL_NONE)
+            return lines;
+        begin = next;
     }
-    DocLine last;
-    last.text.assign(text + begin, len - begin);
-    last.eol = EOL_NONE;
-    lines.push_back(std::move(last));
-    return lines;
 }
 
 void HostSetText(const std::wstring& text)
@@ -235,23 +250,19 @@ void HostAppendText(const WCHAR* text, size_t len)
         g_front[count - 2].eol = EOL_CRLF;
         begin = 1;
     }
-    for (size_t i = begin; i < len; i++) {
-        WCHAR c = text[i];
-        if (c != L'\r' && c != L'\n')
-            continue;
+    for (;;) {
+        LineEnd eol;
+        size_t next;
+        size_t end = FindLineEnd(text, len, begin, &eol, &next);
         DocLine& last = g_front.back();
-        last.text.append(text + begin, i - begin);
-        if (c == L'\r' && i + 1 < len && text[i + 1] == L'\n') {
-            last.eol = EOL_CRLF;
-            i++;
-        } else {
-            last.eol = (c == L'\r') ? EOL_CR : EOL_LF;
-        }
+        last.text.append(text + begin, end - begin);
+        if (eol == EOL_NONE)
+            return;
+        last.eol = eol;
         g_front.emplace_back();
         g_front.back().eol = EOL_NONE;
-        begin = i + 1;
+        begin = next;
     }
-    g_front.back().text.append(text + begin, len - begin);
 }
 
 std::wstring HostLine(int y)
@@ -292,18 +303,9 @@ std::wstring HostGetText(void)
 */
 static long WholeLineLength(const WCHAR* text, size_t len, LineEnd* eol)
 {
-    size_t i = 0;
-    while (i < len && text[i] != L'\r' && text[i] != L'\n')
-        i++;
-    if (i + 1 == len) {
-        *eol = text[i] == L'\r' ? EOL_CR : EOL_LF;
-        return (long)i;
-    }
-    if (i + 2 == len && text[i] == L'\r' && text[i + 1] == L'\n') {
-        *eol = EOL_CRLF;
-        return (long)i;
-    }
-    return -1;
+    size_t next;
+    size_t end = FindLineEnd(text, len, 0, eol, &next);
+    return *eol != EOL_NONE && next == len ? (long)end : -1;
 }
 
 /* Inserts text at the caret and leaves the caret after it. */
