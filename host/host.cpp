@@ -544,11 +544,11 @@ static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
         /* The cycle counter costs a fraction of QueryPerformanceCounter,
            which would weigh on every one of millions of messages. */
         unsigned long long began = g_timeMessages ? __rdtsc() : 0;
-        InterlockedIncrement(&g_hostBusy);
+        g_hostBusy++;   /* one thread: the window's own */
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
         Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
-        InterlockedDecrement(&g_hostBusy);
+        g_hostBusy--;
         if (g_timeMessages)
             g_busyCycles += __rdtsc() - began;
         return result;

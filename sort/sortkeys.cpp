@@ -25,12 +25,16 @@
 
 #define PREFIX_BYTES 16
 
+/*
+** A line's record. While a run of records with equal kept bytes is ordered
+** by whole keys, low (the same in all of them) says instead where the
+** record's whole key starts in the key block.
+*/
 typedef struct KeyRecord {
     unsigned long long high;    /* the key's first 8 bytes, big-endian, zero-padded */
     unsigned long long low;     /* its next 8 bytes, likewise */
     DWORD length;               /* key bytes, terminator included */
     DWORD index;                /* the line's place in the range */
-    DWORD offset;               /* where the whole key starts in the key block, while its run is ordered */
 } KeyRecord;
 
 /* Made keys, end to end, in one block that grows when a key does not fit. */
@@ -126,7 +130,7 @@ static bool KeyRanksBefore(const BYTE* keys, const KeyRecord& a, const KeyRecord
 {
     DWORD shorter = a.length < b.length ? a.length : b.length;
     if (shorter > PREFIX_BYTES) {
-        int c = memcmp(keys + a.offset + PREFIX_BYTES, keys + b.offset + PREFIX_BYTES, shorter - PREFIX_BYTES);
+        int c = memcmp(keys + a.low + PREFIX_BYTES, keys + b.low + PREFIX_BYTES, shorter - PREFIX_BYTES);
         if (c != 0)
             return c > 0;
     }
@@ -153,7 +157,7 @@ static BOOL OrderRun(KeyRecord* run, size_t count, WCHAR** lines, KeyBlock* bloc
             DWORD length = AppendKey(block, lines[run[i].index], locale, flags);
             if (length != run[i].length || block->used + length > 0xFFFFFFFF)
                 return FALSE;
-            run[i].offset = (DWORD)block->used;
+            run[i].low = block->used;
             block->used += length;
         }
     }
@@ -197,7 +201,6 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
         records[i].low = PrefixOf(block.data, length, 8);
         records[i].length = length;
         records[i].index = (DWORD)i;
-        records[i].offset = 0;
     }
     QueryPerformanceCounter(&keyed);
 
