@@ -191,8 +191,14 @@ void SortSelection(HWND hwndView)
         SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
-        for (size_t i = 0; i < lineCount; i++)
+        for (size_t i = 0; i < lineCount; i++) {
+            /* The lines are now in sorted order, scattered over memory:
+               have the next one on its way to the cache while the host
+               copies this one, or every insert waits on memory. */
+            if (i + 1 < lineCount)
+                __builtin_prefetch(lines[i + 1]);
             SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
+        }
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
         g_lastSortTimings.rewrite = Ticks() - rewriteBegan;

@@ -24,6 +24,7 @@
                    | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH)
 
 #define PREFIX_BYTES 16
+#define PREFETCH_AHEAD 8   /* records read ahead when lines are picked in sorted order */
 
 /*
 ** A line's record. While a run of records with equal kept bytes is ordered
@@ -154,6 +155,8 @@ static BOOL OrderRun(KeyRecord* run, size_t count, WCHAR** lines, KeyBlock* bloc
     block->used = 0;
     if (!whole) {
         for (size_t i = 0; i < count; i++) {
+            if (i + 1 < count)
+                __builtin_prefetch(lines[run[i + 1].index]);
             DWORD length = AppendKey(block, lines[run[i].index], locale, flags);
             if (length != run[i].length || block->used + length > 0xFFFFFFFF)
                 return FALSE;
@@ -226,6 +229,8 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
     BYTE* ordered = (BYTE*)records;
     for (size_t i = 0; i < count; i++) {
+        if (i + PREFETCH_AHEAD < count)
+            __builtin_prefetch(&lines[records[i + PREFETCH_AHEAD].index]);
         WCHAR* line = lines[records[i].index];
         memcpy(ordered + i * sizeof(WCHAR*), &line, sizeof(WCHAR*));
     }
