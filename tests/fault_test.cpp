@@ -190,6 +190,27 @@ TEST_F(FaultInjectionTest, RunWithoutAppendKeepsTheDocument)
     FailEachAllocation(text, start, end, L"head\r\nd\r\nc\r\nb\r\na\r\ntail", text);
 }
 
+/*
+** Lines that all begin alike, so that their whole keys are made again into
+** a block that has to grow: any of those allocations failing must leave the
+** comparator to sort them.
+*/
+TEST_F(FaultInjectionTest, LogLinesWhoseKeysOutgrowTheKeyBlock)
+{
+    std::wstring text, sorted;
+    for (int i = 0; i < 120; i++) {
+        wchar_t line[64];
+        swprintf(line, 64, L"2026-12-08 04:25:17 [info] request %03d served\r\n", (i * 37) % 120);
+        text += line;
+        swprintf(line, 64, L"2026-12-08 04:25:17 [info] request %03d served\r\n", 119 - i);
+        sorted += line;
+    }
+    text += L"tail";
+    sorted += L"tail";
+    POINT start = { 0, 0 }, end = { 0, 120 };
+    FailEachAllocation(text, start, end, sorted, text);
+}
+
 TEST_F(FaultInjectionTest, AnsiComparatorFailingToAllocateComparesEqual)
 {
     g_compareSettings.locale = 0x409;
