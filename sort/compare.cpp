@@ -33,16 +33,19 @@ static int InvertCompareResult(int result)
     return 0;
 }
 
+int ComparedLength(const WCHAR* text)
+{
+    return TrimLineEnd(text, lstrlenW(text));
+}
+
 int CompareLinesW(const void* a, const void* b)
 {
     const WCHAR* first = *(const WCHAR* const*)a;
     const WCHAR* second = *(const WCHAR* const*)b;
     if (first == NULL || second == NULL)
         return 0;
-    int firstLen = TrimLineEnd(first, lstrlenW(first));
-    int secondLen = TrimLineEnd(second, lstrlenW(second));
     return InvertCompareResult(CompareStringW(g_compareSettings.locale, g_compareSettings.flags,
-                                              first, firstLen, second, secondLen));
+                                              first, ComparedLength(first), second, ComparedLength(second)));
 }
 
 /*

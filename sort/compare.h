@@ -13,6 +13,9 @@ typedef struct CompareSettings {
 
 extern CompareSettings g_compareSettings;   /* written by each sort, read by the comparators */
 
+/* The length of a line's text without its line end: what is compared of it. */
+int ComparedLength(const WCHAR* text);
+
 /* qsort-style comparators over arrays of WCHAR* line texts: the greater
 ** line ranks first, so an ascending sort by them leaves lines descending. */
 int CompareLinesW(const void* a, const void* b);

@@ -67,17 +67,6 @@ static unsigned long long PrefixOf(const BYTE* key, DWORD length, DWORD offset)
     return prefix;
 }
 
-/* The line's text without its line end, as the comparators see it. */
-static int ComparedLength(const WCHAR* text)
-{
-    int len = lstrlenW(text);
-    if (len > 0 && (text[len - 1] == L'\r' || text[len - 1] == L'\n'))
-        len--;
-    if (len > 0 && text[len - 1] == L'\r')
-        len--;
-    return len;
-}
-
 /*
 ** Appends the sort key of text to the block, growing the block when the
 ** key does not fit. Returns the key's length, or 0 when no key can be made
