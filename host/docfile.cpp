@@ -11,8 +11,6 @@
 */
 #include "sortlines.h"
 
-#include <fcntl.h>
-#include <io.h>
 #include <process.h>
 #include <stdio.h>
 #include <string.h>
@@ -61,7 +59,7 @@ typedef struct Piece {
 } Piece;
 
 typedef struct Loader {
-    FILE* f;
+    HANDLE file;
     Piece pieces[PIECES];
     Handoff handoff;               /* the reading thread makes pieces, the main thread takes them */
     Encoding encoding;
@@ -123,6 +121,29 @@ static const char* DecodeInto(Piece* piece, const unsigned char* bytes, size_t n
 }
 
 /*
+** Reads up to size bytes into buffer, as many reads as it takes: a read
+** may return fewer bytes than asked (a pipe, a slow device) long before
+** the end. Returns the bytes read, fewer than size only at the end of the
+** file; *failed is set when a read fails. A pipe whose writer has closed
+** it has ended.
+*/
+static size_t ReadFully(HANDLE file, unsigned char* buffer, size_t size, BOOL* failed)
+{
+    size_t total = 0;
+    while (total < size) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer + total, (DWORD)(size - total), &got, NULL)) {
+            *failed = GetLastError() != ERROR_BROKEN_PIPE;
+            return total;
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    return total;
+}
+
+/*
 ** The reading thread: reads the file, decodes each read into the next
 ** free piece and passes it on. A read error or bad input ends the file
 ** early with loader->error set.
@@ -137,7 +158,8 @@ static unsigned __stdcall ReadPieces(void* context)
     for (int k = 0;; k = (k + 1) % PIECES) {
         WaitForSingleObject(loader->handoff.free, INFINITE);
         Piece* piece = &loader->pieces[k];
-        size_t n = fread(bytes.data() + held, 1, IO_CHUNK, loader->f);
+        BOOL failed = FALSE;
+        size_t n = ReadFully(loader->file, bytes.data() + held, IO_CHUNK, &failed);
         total += n;
         BOOL atEnd = n < IO_CHUNK;
         size_t have = held + n;
@@ -147,7 +169,7 @@ static unsigned __stdcall ReadPieces(void* context)
         first = FALSE;
 
         size_t cut;
-        if (ferror(loader->f))
+        if (failed)
             loader->error = "cannot read input file";
         else if (total > MAX_INPUT)
             loader->error = "input file too large";
@@ -177,34 +199,106 @@ static unsigned __stdcall ReadPieces(void* context)
 ** from the lines in its first bytes, so that loading does not regrow the
 ** document's table of lines (and touch twice its memory) along the way.
 */
-static void ReserveForFile(FILE* f, unsigned long long bytesRead, int linesRead)
+static void ReserveForFile(HANDLE file, unsigned long long bytesRead, int linesRead)
 {
-    long long size = _filelengthi64(_fileno(f));
-    if (size <= 0 || bytesRead == 0 || (unsigned long long)size <= bytesRead)
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0 || bytesRead == 0
+            || (unsigned long long)size.QuadPart <= bytesRead)
         return;
-    double estimate = (double)linesRead * ((double)size / (double)bytesRead) * 1.05 + 16;
+    double estimate = (double)linesRead * ((double)size.QuadPart / (double)bytesRead) * 1.05 + 16;
     if (estimate < (double)MAX_INPUT)
         HostReserveLines((size_t)estimate);
 }
 
+/* The full form of path, or an empty string when it has none. */
+static std::wstring FullPath(const wchar_t* path)
+{
+    DWORD size = GetFullPathNameW(path, 0, NULL, NULL);
+    if (size == 0)
+        return std::wstring();
+    std::vector<wchar_t> full(size + 1);
+    DWORD n = GetFullPathNameW(path, size + 1, full.data(), NULL);
+    if (n == 0 || n > size)
+        return std::wstring();
+    return std::wstring(full.data(), n);
+}
+
 /*
-** Reads the file at path into the editor's document, replacing what it
-** held. Returns the encoding the file came in. Bad input ends the program
-** with status 2: a file that cannot be opened or read, invalid UTF-8,
-** UTF-16 of odd length, or a file over 2 GB.
+** The path by which a user's file is opened as itself. Windows, and Wine,
+** take a file name such as NUL, CON, AUX or COM1 for a device in any
+** folder and with any extension ("nul.txt"), and GetFullPathName already
+** turns it into the device's name, so only the folder is made full and
+** the file's own name is appended as it stands; the \\?\ form of the
+** result is never taken for a device. Returns an empty string when the
+** path cannot be made full.
 */
-Encoding LoadDocument(const wchar_t* path)
+static std::wstring LiteralPath(const wchar_t* path)
+{
+    std::wstring given(path);
+    size_t slash = given.find_last_of(L"\\/:");
+    std::wstring name = slash == std::wstring::npos ? given : given.substr(slash + 1);
+    if (name.empty() || name == L"." || name == L"..")
+        return std::wstring();
+    std::wstring folder = slash == std::wstring::npos ? std::wstring(L".") : given.substr(0, slash + 1);
+    if (folder[folder.size() - 1] == L':')
+        folder += L'.';   /* "C:nul.txt": the current folder of drive C */
+    std::wstring text = FullPath(folder.c_str());
+    if (text.empty())
+        return text;
+    if (text[text.size() - 1] != L'\\')
+        text += L'\\';
+    text += name;
+    if (text.compare(0, 4, L"\\\\?\\") == 0)
+        return text;
+    if (text.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + text.substr(2);
+    return L"\\\\?\\" + text;
+}
+
+/*
+** Opens the file at path for the document. Only a regular file will do:
+** a device or pipe named as input would be read as one, or wait for ever.
+** Returns INVALID_HANDLE_VALUE with *error set on failure.
+*/
+static HANDLE OpenInput(const wchar_t* path, DocError* error)
+{
+    std::wstring literal = LiteralPath(path);
+    HANDLE file = literal.empty() ? INVALID_HANDLE_VALUE
+        : CreateFileW(literal.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        error->status = 2;
+        error->message = "cannot open input file";
+        return INVALID_HANDLE_VALUE;
+    }
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        error->status = 2;
+        error->message = "input is not a regular file";
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
+/*
+** Reads the open file into the editor's document, replacing what it held;
+** *encoding gets the encoding the file came in. Returns FALSE with *error
+** set when the file is bad input (status 2: it cannot be read, invalid
+** UTF-8, UTF-16 of odd length, over 2 GB) or cannot be taken in (status 1).
+*/
+BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error)
 {
     Loader loader;
-    loader.f = _wfopen(path, L"rb");
-    if (loader.f == NULL)
-        Fail(2, "cannot open input file", path);
+    loader.file = file;
     for (int k = 0; k < PIECES; k++)
         loader.pieces[k].units.resize(IO_CHUNK + 4);
     loader.encoding = ENC_UTF8;
     loader.error = NULL;
-    if (!StartHandoff(&loader.handoff, ReadPieces, &loader))
-        Fail(1, "cannot start reading the input file", path);
+    if (!StartHandoff(&loader.handoff, ReadPieces, &loader)) {
+        error->status = 1;
+        error->message = "cannot start reading the input file";
+        return FALSE;
+    }
 
     HostClearText();
     BOOL first = TRUE;
@@ -213,7 +307,7 @@ Encoding LoadDocument(const wchar_t* path)
         Piece* piece = &loader.pieces[k];
         HostAppendText(piece->units.data(), piece->count);
         if (first && !piece->last)
-            ReserveForFile(loader.f, piece->bytesRead, HostLineCount());
+            ReserveForFile(loader.file, piece->bytesRead, HostLineCount());
         first = FALSE;
         BOOL last = piece->last;
         ReleaseSemaphore(loader.handoff.free, 1, NULL);
@@ -221,37 +315,59 @@ Encoding LoadDocument(const wchar_t* path)
             break;
     }
     EndHandoff(&loader.handoff);
-    fclose(loader.f);
-    if (loader.error != NULL)
-        Fail(2, loader.error, path);
-    return loader.encoding;
+    *encoding = loader.encoding;
+    if (loader.error != NULL) {
+        error->status = 2;
+        error->message = loader.error;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+/* Reads the file at path into the document, as ReadDocument does. */
+BOOL LoadDocument(const wchar_t* path, Encoding* encoding, DocError* error)
+{
+    HANDLE file = OpenInput(path, error);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL loaded = ReadDocument(file, encoding, error);
+    CloseHandle(file);
+    return loaded;
 }
 
 /* Lines gathered for writing; an empty batch ends the document. */
 typedef struct Saver {
-    FILE* f;
+    HANDLE file;
     Encoding encoding;
     std::vector<WCHAR> batches[PIECES];
     Handoff handoff;               /* the main thread gathers batches, the writing thread writes them */
     BOOL failed;                   /* a write failed; the rest is not written */
 } Saver;
 
-/* Writes count bytes to f. Returns FALSE when the write fails. */
-static BOOL WriteBytes(FILE* f, const void* data, size_t count)
+/* Writes count bytes to file. Returns FALSE when the write fails. */
+static BOOL WriteBytes(HANDLE file, const void* data, size_t count)
 {
-    return count == 0 || fwrite(data, 1, count, f) == count;
+    const char* next = (const char*)data;
+    while (count > 0) {
+        DWORD written = 0;
+        if (!WriteFile(file, next, (DWORD)count, &written, NULL) || written == 0)
+            return FALSE;
+        next += written;
+        count -= written;
+    }
+    return TRUE;
 }
 
 /* Writes UTF-16 text in the document's encoding. Returns FALSE when the write fails. */
-static BOOL WriteUnits(FILE* f, const std::vector<WCHAR>& units, std::vector<char>* bytes, Encoding encoding)
+static BOOL WriteUnits(HANDLE file, const std::vector<WCHAR>& units, std::vector<char>* bytes, Encoding encoding)
 {
     if (encoding == ENC_UTF16LE)
-        return WriteBytes(f, units.data(), units.size() * sizeof(WCHAR));
+        return WriteBytes(file, units.data(), units.size() * sizeof(WCHAR));
     if (bytes->size() < units.size() * 3)
         bytes->resize(units.size() * 3);
     int n = WideCharToMultiByte(CP_UTF8, 0, units.data(), (int)units.size(), bytes->data(), (int)bytes->size(),
                                 NULL, NULL);
-    return WriteBytes(f, bytes->data(), (size_t)n);
+    return WriteBytes(file, bytes->data(), (size_t)n);
 }
 
 /* The writing thread: writes the BOM, then each batch as it comes. */
@@ -260,15 +376,15 @@ static unsigned __stdcall WriteBatches(void* context)
     Saver* saver = (Saver*)context;
     std::vector<char> bytes;
     if (saver->encoding == ENC_UTF16LE)
-        saver->failed = !WriteBytes(saver->f, "\xFF\xFE", 2);
+        saver->failed = !WriteBytes(saver->file, "\xFF\xFE", 2);
     else if (saver->encoding == ENC_UTF8_BOM)
-        saver->failed = !WriteBytes(saver->f, "\xEF\xBB\xBF", 3);
+        saver->failed = !WriteBytes(saver->file, "\xEF\xBB\xBF", 3);
     for (int k = 0;; k = (k + 1) % PIECES) {
         WaitForSingleObject(saver->handoff.ready, INFINITE);
         std::vector<WCHAR>& units = saver->batches[k];
         BOOL last = units.empty();
         if (!last && !saver->failed)
-            saver->failed = !WriteUnits(saver->f, units, &bytes, saver->encoding);
+            saver->failed = !WriteUnits(saver->file, units, &bytes, saver->encoding);
         units.clear();
         ReleaseSemaphore(saver->handoff.free, 1, NULL);
         if (last)
@@ -278,26 +394,36 @@ static unsigned __stdcall WriteBatches(void* context)
 
 /*
 ** Writes the document to output, or to stdout when output is NULL, in the
-** given encoding. An output file that cannot be made ends the program with
-** status 2, a failed write with status 1.
+** given encoding. Returns FALSE with *error set when the output file
+** cannot be made (status 2) or a write fails (status 1).
 */
-void SaveDocument(const wchar_t* output, Encoding encoding)
+BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error)
 {
     Saver saver;
     if (output != NULL) {
-        saver.f = _wfopen(output, L"wb");
-        if (saver.f == NULL)
-            Fail(2, "cannot write output file", output);
+        std::wstring literal = LiteralPath(output);
+        saver.file = literal.empty() ? INVALID_HANDLE_VALUE
+            : CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, NULL);
+        if (saver.file == INVALID_HANDLE_VALUE) {
+            error->status = 2;
+            error->message = "cannot write output file";
+            return FALSE;
+        }
     } else {
-        _setmode(_fileno(stdout), _O_BINARY);
-        saver.f = stdout;
+        saver.file = GetStdHandle(STD_OUTPUT_HANDLE);
     }
     saver.encoding = encoding;
     saver.failed = FALSE;
     for (int k = 0; k < PIECES; k++)
         saver.batches[k].reserve(IO_CHUNK + 1024);
-    if (!StartHandoff(&saver.handoff, WriteBatches, &saver))
-        Fail(1, "cannot start writing the result", output);
+    if (!StartHandoff(&saver.handoff, WriteBatches, &saver)) {
+        if (output != NULL)
+            CloseHandle(saver.file);
+        error->status = 1;
+        error->message = "cannot start writing the result";
+        return FALSE;
+    }
 
     int count = HostLineCount();
     int y = 0;
@@ -317,8 +443,12 @@ void SaveDocument(const wchar_t* output, Encoding encoding)
             break;
     }
     EndHandoff(&saver.handoff);
-    if (saver.failed || fflush(saver.f) != 0)
-        Fail(1, "cannot write the result", output);
-    if (saver.f != stdout)
-        fclose(saver.f);
+    if (output != NULL && !CloseHandle(saver.file))
+        saver.failed = TRUE;
+    if (saver.failed) {
+        error->status = 1;
+        error->message = "cannot write the result";
+        return FALSE;
+    }
+    return TRUE;
 }

@@ -108,6 +108,8 @@ static LRESULT g_selType = -1;                     /* -1: derived from the selec
 static BOOL g_guardState;                          /* HOST_CMD_GUARD's flag */
 static HostLineSizeMode g_sizeMode;                /* how HM_GET_LINE reports sizes */
 static LRESULT g_fixedSize;                        /* the size HOST_SIZE_FIXED reports */
+static UINT g_unanswered;                          /* a message left unanswered, or 0 */
+static int g_lineCountOffset;                      /* a wrong line count's error */
 static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
 static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE */
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
@@ -458,7 +460,11 @@ static LRESULT OnGetLine(LineRequest* request, WCHAR* buffer)
     const WCHAR* eol = g_eolText[line.eol];
     size_t eolLen = wcslen(eol);
     size_t size = line.text.size() + eolLen + 1;
-    LRESULT reported = g_sizeMode == HOST_SIZE_FIXED ? g_fixedSize : (LRESULT)size;
+    LRESULT reported = (LRESULT)size;
+    if (g_sizeMode == HOST_SIZE_FIXED)
+        reported = g_fixedSize;
+    else if (g_sizeMode == HOST_SIZE_SHORT)
+        reported = (LRESULT)size - g_fixedSize;
     if (buffer == NULL)
         return reported;
 
@@ -493,6 +499,8 @@ static void GetSelectionPoint(WPARAM mode, POINT logical, POINT* out)
 
 static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == g_unanswered)
+        return 0;
     switch (message) {
     case HM_QUERY_COMMAND_STATUS:
         if (lParam != 0)
@@ -502,7 +510,7 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
         g_passedValue = wParam;
         return 0;
     case HM_GET_LINE_COUNT:
-        return wParam == POS_LOGICAL ? HostLineCount() : ViewLineCount();
+        return (wParam == POS_LOGICAL ? HostLineCount() : ViewLineCount()) + g_lineCountOffset;
     case HM_CONVERT_POSITION:
         if (wParam != 0 && lParam != 0)
             *(POINT*)lParam = HostLogicalToView(*(POINT*)wParam);
@@ -575,6 +583,67 @@ const char* HostMessageName(UINT message)
     return NULL;
 }
 
+/* ---- Message boxes ------------------------------------------------------ */
+
+#define MESSAGE_BOX_TEXT 1024     /* characters of a box's text kept */
+#define MESSAGE_BOX_STATIC 0xFFFF /* the id of a message box's text control */
+
+static HHOOK g_cbtHook;                          /* notes dialogs being created */
+static HHOOK g_initHook;                         /* answers them once they are set up */
+static int g_messageBoxes;                       /* boxes created while watched */
+static WCHAR g_messageBoxText[MESSAGE_BOX_TEXT]; /* the last one's text */
+
+static BOOL IsDialogClass(HWND window)
+{
+    WCHAR name[16];
+    return GetClassNameW(window, name, ARRAYSIZE(name)) > 0 && lstrcmpW(name, L"#32770") == 0;
+}
+
+/* Counts each dialog as it is created, whether or not it can be shown. */
+static LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && IsDialogClass((HWND)wParam)) {
+        g_messageBoxes++;
+        g_messageBoxText[0] = L'\0';
+    }
+    return CallNextHookEx(g_cbtHook, code, wParam, lParam);
+}
+
+/* Reads a dialog's text once it is set up, and closes it with OK. */
+static LRESULT CALLBACK AnswerDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT* m = (const CWPRETSTRUCT*)lParam;
+    if (code == HC_ACTION && m->message == WM_INITDIALOG && IsDialogClass(m->hwnd)) {
+        GetDlgItemTextW(m->hwnd, MESSAGE_BOX_STATIC, g_messageBoxText, MESSAGE_BOX_TEXT);
+        EndDialog(m->hwnd, IDOK);
+    }
+    return CallNextHookEx(g_initHook, code, wParam, lParam);
+}
+
+void HostWatchMessageBoxes(BOOL watch)
+{
+    if (watch && g_cbtHook == NULL) {
+        g_messageBoxes = 0;
+        g_messageBoxText[0] = L'\0';
+        g_cbtHook = SetWindowsHookExW(WH_CBT, WatchCreation, NULL, GetCurrentThreadId());
+        g_initHook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerDialog, NULL, GetCurrentThreadId());
+    } else if (!watch && g_cbtHook != NULL) {
+        UnhookWindowsHookEx(g_cbtHook);
+        UnhookWindowsHookEx(g_initHook);
+        g_cbtHook = g_initHook = NULL;
+    }
+}
+
+int HostMessageBoxCount(void)
+{
+    return g_messageBoxes;
+}
+
+const WCHAR* HostLastMessageBoxText(void)
+{
+    return g_messageBoxText;
+}
+
 /* ---- The window and its settings --------------------------------------- */
 
 /*
@@ -598,6 +667,8 @@ HWND HostCreateEditor(HWND parent)
     g_selType = -1;
     g_guardState = FALSE;
     g_sizeMode = HOST_SIZE_TRUE;
+    g_unanswered = 0;
+    g_lineCountOffset = 0;
     g_redraw = -1;
     g_passedValue = 0;
     HostClearMessages();
@@ -664,6 +735,16 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size)
     g_fixedSize = size;
 }
 
+void HostSetUnanswered(UINT message)
+{
+    g_unanswered = message;
+}
+
+void HostSetLineCountOffset(int offset)
+{
+    g_lineCountOffset = offset;
+}
+
 int HostRedrawState(void)
 {
     return g_redraw;
@@ -689,6 +770,8 @@ unsigned HostMessageCount(UINT message)
 void HostClearMessages(void)
 {
     g_messages.clear();
+    g_messageBoxes = 0;
+    g_messageBoxText[0] = L'\0';
     ZeroMemory(g_counts, sizeof(g_counts));
     g_busyCycles = 0;
     g_clearedCycles = __rdtsc();

@@ -25,7 +25,8 @@ typedef struct HostMessage {
 /* Ways the host can be told to misbehave on HM_GET_LINE's size query. */
 enum HostLineSizeMode {
     HOST_SIZE_TRUE = 0,   /* the real size */
-    HOST_SIZE_FIXED = 1   /* the value given to HostSetLineSize, whatever the line */
+    HOST_SIZE_FIXED = 1,  /* the value given to HostSetLineSize, whatever the line */
+    HOST_SIZE_SHORT = 2   /* the real size less the value given: no room for the terminator */
 };
 
 HWND HostCreateEditor(HWND parent);
@@ -57,6 +58,8 @@ POINT HostViewToLogical(POINT view);
 void HostSetSelType(LRESULT type);      /* HM_GET_SEL_TYPE's result; -1: 1 when text is selected, else 0 */
 void HostSetGuardState(BOOL set);       /* HOST_CMD_GUARD's state flag */
 void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
+void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
+void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
 WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 
@@ -68,6 +71,15 @@ void HostKeepLog(BOOL keep);                 /* FALSE: keep counts only */
 void HostTimeMessages(BOOL time);            /* TRUE: add up the time spent answering */
 LONGLONG HostBusyTicks(void);               /* counter ticks spent answering since the clear, when timed */
 const char* HostMessageName(UINT message);   /* "HM_GET_LINE", or NULL when not an editor message */
+
+/*
+** Message boxes that the module shows on this thread while watched are
+** counted, and answered with OK as soon as they open, their text kept.
+** Without a display a box cannot open: it is counted, with no text.
+*/
+void HostWatchMessageBoxes(BOOL watch);
+int HostMessageBoxCount(void);
+const WCHAR* HostLastMessageBoxText(void);
 
 /* Nonzero while the editor window is answering a message. */
 extern volatile LONG g_hostBusy;

@@ -11,17 +11,18 @@
 ** shows and close a moment later, for tests and demonstrations.
 **
 ** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
-** (with one line on stderr and nothing on stdout).
+** (with one line on stderr and nothing on stdout), 3 the module did not
+** sort and told the user why in a message box (its text goes to stderr;
+** the document, unsorted, is written all the same).
 */
 #include "sortlines.h"
+#include "../settings/keypath.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <vector>
-
-#define PREFIX_KEY "Software\\Norvale\\QuillonPlugIns\\"
 
 #define USAGE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] " \
     "[--wrap N] [--report] [-o OUT] FILE | --info [--select Y1:X1-Y2:X2] [FILE] | " \
@@ -95,17 +96,14 @@ static BOOL ParseSelection(const wchar_t* s, POINT* start, POINT* end)
     return TRUE;
 }
 
+/* Parses up to eight hexadecimal digits, with or without 0x; nothing else. */
 static BOOL ParseHex(const wchar_t* s, DWORD* value)
 {
     if (s[0] == L'0' && (s[1] == L'x' || s[1] == L'X'))
         s += 2;
-    if (*s == L'\0' || wcslen(s) > 8)
+    if (*s == L'\0' || wcslen(s) > 8 || wcsspn(s, L"0123456789abcdefABCDEF") != wcslen(s))
         return FALSE;
-    wchar_t* end;
-    unsigned long v = wcstoul(s, &end, 16);
-    if (*end != L'\0')
-        return FALSE;
-    *value = (DWORD)v;
+    *value = (DWORD)wcstoul(s, NULL, 16);
     return TRUE;
 }
 
@@ -218,29 +216,24 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
     CheckModeOptions(o);
 }
 
-/* The module's settings key: its file name cut at the first dot. */
-std::string SettingsKeyFor(const wchar_t* dllPath)
+/* The module's settings key, by the rule the module itself follows. */
+std::wstring SettingsKeyFor(const wchar_t* dllPath)
 {
-    const wchar_t* name = dllPath;
-    for (const wchar_t* p = dllPath; *p; p++)
-        if (*p == L'\\' || *p == L'/')
-            name = p + 1;
-    std::wstring title(name);
-    size_t dot = title.find(L'.');
-    if (dot != std::wstring::npos)
-        title.erase(dot);
-    char ansi[MAX_PATH];
-    WideCharToMultiByte(CP_ACP, 0, title.c_str(), -1, ansi, sizeof(ansi), NULL, NULL);
-    return std::string(PREFIX_KEY) + ansi;
+    WCHAR path[MAX_PATH];
+    if (!SettingsKeyPathOfFileW(dllPath, path))
+        return std::wstring();
+    return path;
 }
 
 static void StoreSettings(const Options* o, const wchar_t* dllPath)
 {
     if (!(o->given & (OPT_LOCALE | OPT_FLAGS)))
         return;
+    std::wstring path = SettingsKeyFor(dllPath);
+    if (path.empty())
+        Fail(2, "the module's file name gives it no settings key", dllPath);
     HKEY key;
-    std::string path = SettingsKeyFor(dllPath);
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         Fail(1, "cannot write the module's settings", NULL);
     if (o->given & OPT_LOCALE)
         RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&o->locale, 4);
@@ -302,16 +295,31 @@ static std::wstring WindowTitle(const wchar_t* path)
     return std::wstring(name) + L" - Quillon stand-in host";
 }
 
+/*
+** Runs the command and writes the document. The module says in a message
+** box when it cannot sort; the editor would show it, this host notes it
+** and answers it. Returns 3 when the module showed one, else 0.
+*/
 static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, const wchar_t* dllPath)
 {
     if (plugIn->onCommand == NULL)
         Fail(1, "the module has no OnCommand export", dllPath);
     HostClearMessages();
+    HostWatchMessageBoxes(TRUE);
     plugIn->onCommand(HostEditorWindow());
-    SaveDocument(o->output, encoding);
+    HostWatchMessageBoxes(FALSE);
+    DocError error;
+    if (!SaveDocument(o->output, encoding, &error))
+        Fail(error.status, error.message, o->output);
     if (o->given & OPT_REPORT)
         WriteReport();
-    return 0;
+    if (HostMessageBoxCount() == 0)
+        return 0;
+    if (HostLastMessageBoxText()[0] != L'\0')
+        fprintf(stderr, "sortlines: not sorted: %s\n", Utf8FromWide(HostLastMessageBoxText()).c_str());
+    else
+        fprintf(stderr, "sortlines: not sorted: the module's message could not be shown\n");
+    return 3;
 }
 
 int wmain(int argc, wchar_t** argv)
@@ -326,8 +334,9 @@ int wmain(int argc, wchar_t** argv)
        in proportion to the document. */
     HostKeepLog(FALSE);
     Encoding encoding = ENC_UTF8;
-    if (o.input != NULL)
-        encoding = LoadDocument(o.input);
+    DocError error;
+    if (o.input != NULL && !LoadDocument(o.input, &encoding, &error))
+        Fail(error.status, error.message, o.input);
     HostSetWrapWidth(o.wrap);
     ChooseSelection(&o);
 
@@ -350,8 +359,8 @@ int wmain(int argc, wchar_t** argv)
         break;
     case MODE_WINDOW:
         status = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0);
-        if (o.output != NULL)
-            SaveDocument(o.output, encoding);
+        if (o.output != NULL && !SaveDocument(o.output, encoding, &error))
+            Fail(error.status, error.message, o.output);
         break;
     case MODE_PROPERTIES:
         status = RunProperties(&plugIn);

@@ -40,11 +40,19 @@ typedef struct Options {
 /* Prints "sortlines: message[: detail]" on stderr and exits with status. */
 void Fail(int status, const char* message, const wchar_t* detail);
 
-std::string SettingsKeyFor(const wchar_t* dllPath);
+/* The settings key of the module file at dllPath; empty when its name gives it none. */
+std::wstring SettingsKeyFor(const wchar_t* dllPath);
+
+/* Why reading or writing the document failed, and the exit status it calls for. */
+typedef struct DocError {
+    int status;
+    const char* message;
+} DocError;
 
 /* The document from a file and back, in the file's own encoding (docfile.cpp). */
-Encoding LoadDocument(const wchar_t* path);
-void SaveDocument(const wchar_t* output, Encoding encoding);   /* output NULL: stdout */
+BOOL LoadDocument(const wchar_t* path, Encoding* encoding, DocError* error);
+BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error);
+BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error);   /* output NULL: stdout */
 
 /* The modes other than sorting; each returns the exit status. */
 int RunInfo(const PlugIn* plugIn);

@@ -550,7 +550,8 @@ int RunProperties(const PlugIn* plugIn)
 static BOOL SettingsKeyExists(const wchar_t* dllPath)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, SettingsKeyFor(dllPath).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    std::wstring path = SettingsKeyFor(dllPath);
+    if (path.empty() || RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return FALSE;
     RegCloseKey(key);
     return TRUE;

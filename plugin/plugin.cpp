@@ -101,7 +101,12 @@ static LRESULT CopyStringResource(UINT id, char* buffer, WPARAM size)
     return lstrlenA(text) + 1;
 }
 
-/* Asks the user to confirm; on yes deletes the settings and returns 1. */
+/*
+** Asks the user to confirm; on yes deletes the settings and returns 1.
+** Returns 0 when the user says no, or when the settings key stays because
+** it could not be deleted: the host must not report an uninstall that
+** left the settings behind.
+*/
 static LRESULT Uninstall(HWND hwnd)
 {
     char prompt[SHORT_TEXT_SIZE];
@@ -111,8 +116,7 @@ static LRESULT Uninstall(HWND hwnd)
     LoadStringA(g_hInstance, IDS_MENU_TEXT, name, sizeof(name));
     if (MessageBoxA(hwnd, prompt, name, MB_YESNO | MB_ICONWARNING) != IDYES)
         return 0;
-    DeleteSettings();
-    return 1;
+    return DeleteSettings() ? 1 : 0;
 }
 
 extern "C" LRESULT WINAPI PlugInProc(HWND hwnd, UINT nRequest, WPARAM wParam, LPARAM lParam)

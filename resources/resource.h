@@ -14,6 +14,9 @@
 #define IDS_STATUS_ASCENDING        4
 #define IDS_MENU_TEXT               5
 #define IDS_STATUS_MESSAGE          6
+#define IDS_NO_MEMORY               7   /* why a sort did not happen, */
+#define IDS_UNMOVABLE_LINE          8   /* told in a message box      */
+#define IDS_SETTINGS_REJECTED       9
 
 /* Toolbar bitmaps */
 #define IDB_TOOLBAR                 101 /* 16 x 15, 16 colours           */

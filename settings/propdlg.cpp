@@ -11,7 +11,9 @@
 
 #define LOCALE_TEXT_SIZE 1016
 
-static HWND g_hwndLocaleList;   /* the locale combo box while the dialog is open */
+/* The locale combo box being filled: the enumeration callback is given
+   nothing but the locale's name. */
+static HWND g_hwndLocaleList;
 
 /* Which check box sets which CompareString flag. */
 static const struct FlagBox {
@@ -95,21 +97,28 @@ static void OnInitDialog(HWND dialog)
     DWORD flags = 0;
     LoadSettings(&locale, &flags);
 
-    g_hwndLocaleList = GetDlgItem(dialog, IDC_LOCALE);
+    HWND list = GetDlgItem(dialog, IDC_LOCALE);
+    g_hwndLocaleList = list;
     FillLocaleList();
-    SendMessageA(g_hwndLocaleList, CB_SETCURSEL, (WPARAM)FindLocaleItem(g_hwndLocaleList, locale), 0);
+    g_hwndLocaleList = NULL;
+    SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, locale), 0);
 
     for (size_t i = 0; i < FLAG_BOX_COUNT; i++)
         CheckDlgButton(dialog, g_flagBoxes[i].id, (flags & g_flagBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED);
 }
 
-/* Stores the chosen locale (0 when none is chosen) and the six options. */
+/*
+** Stores the chosen locale (0 when none is chosen) and the six options.
+** The list is this dialog's own: another properties dialog opened over
+** this one has filled the module-wide handle with its list since.
+*/
 static void OnOK(HWND dialog)
 {
+    HWND list = GetDlgItem(dialog, IDC_LOCALE);
     LCID locale = 0;
-    LRESULT index = SendMessageA(g_hwndLocaleList, CB_GETCURSEL, 0, 0);
+    LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
     if (index != CB_ERR)
-        locale = (LCID)SendMessageA(g_hwndLocaleList, CB_GETITEMDATA, (WPARAM)index, 0);
+        locale = (LCID)SendMessageA(list, CB_GETITEMDATA, (WPARAM)index, 0);
 
     DWORD flags = 0;
     for (size_t i = 0; i < FLAG_BOX_COUNT; i++) {
@@ -117,8 +126,7 @@ static void OnOK(HWND dialog)
             flags |= g_flagBoxes[i].bit;
     }
     SaveSettings(locale, flags);
-    g_hwndLocaleList = NULL;
-    EndDialog(dialog, 1);
+    EndDialog(dialog, IDOK);
 }
 
 INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -132,8 +140,7 @@ INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPA
         if (LOWORD(wParam) == IDOK) {
             OnOK(dialog);
         } else if (LOWORD(wParam) == IDCANCEL) {
-            g_hwndLocaleList = NULL;
-            EndDialog(dialog, 2);
+            EndDialog(dialog, IDCANCEL);
         }
         return FALSE;
     }

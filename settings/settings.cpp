@@ -4,9 +4,16 @@
 ** a missing or unreadable value gives its default.
 */
 #include "settings.h"
+#include "keypath.h"
+#include "../common/platform.h"
 #include "../plugin/module.h"
 
 #include <string.h>
+
+/* How deep a settings key may nest keys of its own and still be deleted. */
+#define MAX_KEY_DEPTH 32
+/* The longest name of a registry key, terminator included. */
+#define MAX_KEY_NAME 256
 
 /*
 ** Fills title (MAX_PATH bytes) with the file name of this module cut at
@@ -43,9 +50,10 @@ BOOL GetModuleTitle(char* title)
 }
 
 /*
-** Fills path (MAX_PATH bytes) with the key path of this module's settings.
-** Returns FALSE when the title cannot be formed or the whole path would not
-** fit: a cut-off path would name some other key.
+** Fills path (MAX_PATH bytes) with the key path of this module's settings
+** in the ANSI code page. Returns FALSE when the title cannot be formed, is
+** empty (it would name the key all plug-ins share) or the whole path would
+** not fit: a cut-off path would name some other key.
 */
 BOOL GetSettingsKeyPath(char* path)
 {
@@ -54,7 +62,7 @@ BOOL GetSettingsKeyPath(char* path)
         return FALSE;
     size_t prefixLen = sizeof(SETTINGS_KEY_PREFIX) - 1;
     size_t titleLen = strlen(title);
-    if (prefixLen + titleLen >= MAX_PATH)
+    if (titleLen == 0 || prefixLen + titleLen >= MAX_PATH)
         return FALSE;
     memcpy(path, SETTINGS_KEY_PREFIX, prefixLen);
     memcpy(path + prefixLen, title, titleLen + 1);
@@ -62,26 +70,59 @@ BOOL GetSettingsKeyPath(char* path)
 }
 
 /*
-** Opens this module's settings key, creating it when it is missing.
-** Returns NULL when the path cannot be formed or the key cannot be opened.
+** Fills path (MAX_PATH characters) with the key path of this module's
+** settings, formed from the module's wide file name. Two copies whose
+** names differ only in characters that the ANSI code page lacks so get
+** keys of their own, while every name the code page can spell keeps the
+** key that its ANSI form names. Returns FALSE as GetSettingsKeyPath does.
 */
-HKEY OpenSettingsKey(void)
+static BOOL GetSettingsKeyPathW(WCHAR* path)
 {
-    char path[MAX_PATH];
-    if (!GetSettingsKeyPath(path))
-        return NULL;
-    HKEY key = NULL;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, NULL, &key, &disposition) != ERROR_SUCCESS)
-        return NULL;
-    return key;
+    WCHAR modulePath[MAX_PATH];
+    WCHAR fullPath[MAX_PATH];
+    WCHAR* fileName = NULL;
+    DWORD n = GetModuleFileNameW(g_hInstance, modulePath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    n = GetFullPathNameW(modulePath, MAX_PATH, fullPath, &fileName);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    return SettingsKeyPathOfFileW(fullPath, path);
 }
 
 /*
-** Returns the 4-byte value name of key, or defaultValue when key is NULL or
-** the value is missing or larger than 4 bytes. The value's type is not
-** examined; bytes that a shorter value leaves unfilled read as 0.
+** Opens this module's settings key, creating it when it is missing. The NT
+** family names it by the module's wide file name, the others by its ANSI
+** one. Returns NULL when the path cannot be formed or the key cannot be
+** opened.
+*/
+HKEY OpenSettingsKey(void)
+{
+    HKEY key = NULL;
+    DWORD disposition = 0;
+    LONG rc;
+    if (IsNtPlatform()) {
+        WCHAR path[MAX_PATH];
+        if (!GetSettingsKeyPathW(path))
+            return NULL;
+        rc = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                             KEY_READ | KEY_WRITE, NULL, &key, &disposition);
+    } else {
+        char path[MAX_PATH];
+        if (!GetSettingsKeyPath(path))
+            return NULL;
+        rc = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                             KEY_READ | KEY_WRITE, NULL, &key, &disposition);
+    }
+    return rc == ERROR_SUCCESS ? key : NULL;
+}
+
+/*
+** Returns the value name of key as a DWORD, or defaultValue when key is
+** NULL or the value is missing or of a kind that holds no DWORD. A
+** REG_DWORD or REG_BINARY of at most 4 bytes is taken, the bytes that a
+** shorter one leaves unfilled reading as 0. Text ("411" as REG_SZ would read
+** as 0x313134) and longer values are not numbers the dialog stored.
 */
 DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
 {
@@ -89,7 +130,10 @@ DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
         return defaultValue;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExA(key, name, NULL, NULL, (BYTE*)&value, &size) != ERROR_SUCCESS)
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(key, name, NULL, &type, (BYTE*)&value, &size) != ERROR_SUCCESS)
+        return defaultValue;
+    if (type != REG_DWORD && type != REG_BINARY)
         return defaultValue;
     return value;
 }
@@ -127,10 +171,51 @@ BOOL SaveSettings(DWORD locale, DWORD flags)
     return TRUE;
 }
 
-/* Deletes this module's key; the keys above it stay. */
-void DeleteSettings(void)
+/*
+** Deletes the key name under parent with every key below it. The NT
+** family's RegDeleteKey refuses a key that has keys of its own, so those
+** go first, deepest first. Returns FALSE when the key is still there (it
+** nests deeper than MAX_KEY_DEPTH, or a deletion failed); a key that does
+** not exist counts as deleted.
+*/
+static BOOL DeleteKeyTreeW(HKEY parent, const WCHAR* name, int depth)
 {
+    HKEY key;
+    LONG rc = RegOpenKeyExW(parent, name, 0, KEY_READ | KEY_WRITE, &key);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        return TRUE;
+    if (rc != ERROR_SUCCESS || depth >= MAX_KEY_DEPTH) {
+        if (rc == ERROR_SUCCESS)
+            RegCloseKey(key);
+        return FALSE;
+    }
+    BOOL emptied = TRUE;
+    WCHAR child[MAX_KEY_NAME];
+    /* Always the first child: deleting one renumbers the rest. */
+    while (emptied && RegEnumKeyW(key, 0, child, ARRAYSIZE(child)) == ERROR_SUCCESS)
+        emptied = DeleteKeyTreeW(key, child, depth + 1);
+    RegCloseKey(key);
+    if (!emptied)
+        return FALSE;
+    rc = RegDeleteKeyW(parent, name);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+/*
+** Deletes this module's key with everything in it; the keys above it stay.
+** Returns FALSE when the key could not be deleted. A path that cannot be
+** formed names no key of this module, so there is nothing to delete.
+*/
+BOOL DeleteSettings(void)
+{
+    if (IsNtPlatform()) {
+        WCHAR path[MAX_PATH];
+        return !GetSettingsKeyPathW(path) || DeleteKeyTreeW(HKEY_CURRENT_USER, path, 0);
+    }
+    /* The other family's RegDeleteKey takes the keys below with it. */
     char path[MAX_PATH];
-    if (GetSettingsKeyPath(path))
-        RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    if (!GetSettingsKeyPath(path))
+        return TRUE;
+    LONG rc = RegDeleteKeyA(HKEY_CURRENT_USER, path);
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }

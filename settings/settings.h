@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#define SETTINGS_KEY_PREFIX "Software\\Norvale\\QuillonPlugIns\\"
+#include "keypath.h"
 
 BOOL GetModuleTitle(char* title);
 BOOL GetSettingsKeyPath(char* path);
@@ -16,6 +16,6 @@ DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue);
 void WriteDwordValue(HKEY key, const char* name, DWORD value);
 BOOL LoadSettings(DWORD* locale, DWORD* flags);
 BOOL SaveSettings(DWORD locale, DWORD flags);
-void DeleteSettings(void);
+BOOL DeleteSettings(void);
 
 #endif

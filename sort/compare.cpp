@@ -4,6 +4,7 @@
 ** greater line first. A pair that cannot be compared ranks equal.
 */
 #include "compare.h"
+#include "../common/platform.h"
 
 #include <stdlib.h>
 
@@ -31,6 +32,18 @@ static int InvertCompareResult(int result)
     if (result == CSTR_GREATER_THAN)
         return -1;
     return 0;
+}
+
+/*
+** Whether the platform's comparison takes the current locale and flags. A
+** locale it does not know, or a flag it does not, makes every comparison
+** fail, and the lines would merely be rewritten in the order they had.
+*/
+BOOL CompareSettingsAccepted(void)
+{
+    if (IsNtPlatform())
+        return CompareStringW(g_compareSettings.locale, g_compareSettings.flags, L"a", 1, L"b", 1) != 0;
+    return CompareStringA(g_compareSettings.locale, g_compareSettings.flags, "a", 1, "b", 1) != 0;
 }
 
 int ComparedLength(const WCHAR* text)

@@ -13,6 +13,8 @@ typedef struct CompareSettings {
 
 extern CompareSettings g_compareSettings;   /* written by each sort, read by the comparators */
 
+BOOL CompareSettingsAccepted(void);
+
 /* The length of a line's text without its line end: what is compared of it. */
 int ComparedLength(const WCHAR* text);
 

@@ -6,8 +6,10 @@
 #include "compare.h"
 #include "sortkeys.h"
 #include "stablesort.h"
+#include "../common/platform.h"
 #include "../plugin/hostmsg.h"
 #include "../plugin/module.h"
+#include "../resources/resource.h"
 #include "../settings/settings.h"
 
 #include <stdlib.h>
@@ -18,37 +20,73 @@ enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
 static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by LineEndStyle */
 
+/* Room for a message to the user and its caption, in characters or bytes. */
+#define MESSAGE_TEXT_SIZE 256
+
 /* Largest line size (in UTF-16 units) whose buffer size fits in 32 bits. */
 #define MAX_LINE_UNITS 0x7FFFFFFF
 
+/* Why lines could not be sorted. */
+enum SortOutcome {
+    SORT_DONE = 0,
+    SORT_NO_MEMORY,          /* a buffer could not be had */
+    SORT_UNMOVABLE_LINE      /* a line cannot be read whole, so it cannot be put back whole */
+};
+
 /*
 ** Reads logical line yLine, line end included, into a new NUL-terminated
-** buffer that the caller frees. The host is asked for the size first; a
-** size of 0, or one too large for a 32-bit buffer size, counts as a failed
-** allocation. Returns NULL on failure.
+** buffer that the caller frees; *units gets the length the host reported
+** for it, terminator excluded. Returns NULL with *outcome set when the
+** line cannot be had: SORT_NO_MEMORY when its buffer cannot be allocated,
+** SORT_UNMOVABLE_LINE when the host reports no usable size for it (0,
+** negative, or too large for a 32-bit buffer).
 */
-static WCHAR* GetLineText(HWND hwndView, LONG yLine)
+static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome* outcome)
 {
     LineRequest request;
     request.cch = 0;
     request.flags = LINE_REQUEST_WITH_EOL;
     request.yLine = yLine;
     LRESULT n = SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, 0);
-    if (n <= 0 || (ULONG_PTR)n > MAX_LINE_UNITS)
+    if (n <= 0 || (ULONG_PTR)n > MAX_LINE_UNITS) {
+        *outcome = SORT_UNMOVABLE_LINE;
         return NULL;
+    }
     WCHAR* text = (WCHAR*)malloc(2 * (size_t)n);
-    if (text == NULL)
+    if (text == NULL) {
+        *outcome = SORT_NO_MEMORY;
         return NULL;
+    }
+    /* A host that writes nothing leaves an empty text, not old memory. */
+    text[0] = L'\0';
     request.cch = (DWORD)n;
     SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, (LPARAM)text);
     text[n - 1] = L'\0';
+    *units = (size_t)n - 1;
     return text;
+}
+
+/*
+** Whether a fetched line can be deleted and inserted again unchanged: its
+** text must be as long as the host said (a NUL inside it would end the
+** inserted text early, and what follows would be lost), and it must end
+** in CR or LF. Every line of the range has a line end: the document's
+** last line, which has none, lies beyond the range or was given one
+** before the lines were fetched. A line without one would merge with the
+** line inserted after it.
+*/
+static BOOL IsMovableLine(const WCHAR* text, size_t units)
+{
+    size_t len = (size_t)lstrlenW(text);
+    return len == units && len > 0 && (text[len - 1] == L'\r' || text[len - 1] == L'\n');
 }
 
 /* The line-end style of the document's first line; CrLf when it cannot be read. */
 static LineEndStyle DetectLineEndStyle(HWND hwndView)
 {
-    WCHAR* text = GetLineText(hwndView, 0);
+    size_t units;
+    SortOutcome outcome;
+    WCHAR* text = GetLineText(hwndView, 0, &units, &outcome);
     if (text == NULL)
         return CrLf;
     int len = lstrlenW(text);
@@ -68,15 +106,6 @@ static LONGLONG Ticks(void)
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return t.QuadPart;
-}
-
-static BOOL IsNtPlatform(void)
-{
-    OSVERSIONINFOA version;
-    ZeroMemory(&version, sizeof(version));
-    version.dwOSVersionInfoSize = sizeof(version);
-    GetVersionExA(&version);
-    return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
 /*
@@ -125,7 +154,8 @@ static void FreeLines(WCHAR** lines, size_t count)
 /* Selects the logical range start..end through the host's own numbering. */
 static void SelectRange(HWND hwndView, POINT* start, POINT* end)
 {
-    POINT viewStart, viewEnd;
+    /* A host that leaves a position unconverted keeps it as it was. */
+    POINT viewStart = *start, viewEnd = *end;
     SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)start, (LPARAM)&viewStart);
     SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)end, (LPARAM)&viewEnd);
     SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
@@ -144,65 +174,152 @@ static void LoadCompareSettings(void)
     g_compareSettings.flags = flags;
 }
 
+/*
+** Reads the selection and widens it to whole lines: start at column 0 of
+** its first line, end at column 0 of the line after its last, where a
+** selection that ends at column 0 leaves that line out. *appendLineEnd
+** says whether the range takes in the document's last line, which has no
+** line end. Returns FALSE when fewer than two lines result.
+*/
+static BOOL GetLineRange(HWND hwndView, POINT* start, POINT* end, BOOL* appendLineEnd)
+{
+    /* A host that does not answer leaves an empty selection. */
+    start->x = start->y = 0;
+    end->x = end->y = 0;
+    SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)start);
+    SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)end);
+    start->x = 0;
+
+    *appendLineEnd = FALSE;
+    if (end->x != 0) {
+        LRESULT lineCount = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+        *appendLineEnd = (end->y == lineCount - 1);
+        end->y += 1;
+        end->x = 0;
+    }
+    return end->y - start->y > 1;
+}
+
+/* Gives the document's last line the line end of its first line. */
+static void AppendLineEnd(HWND hwndView, LineEndStyle style)
+{
+    SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END, 0);
+    SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)g_lineEndText[style]);
+}
+
+/*
+** Fetches the count lines from firstLine on into lines, checking each.
+** *fetched gets the number of entries filled, which the caller frees
+** whatever the outcome. Returns SORT_DONE when every line can be moved.
+*/
+static SortOutcome FetchLines(HWND hwndView, LONG firstLine, WCHAR** lines, size_t count, size_t* fetched)
+{
+    SortOutcome outcome = SORT_DONE;
+    for (*fetched = 0; *fetched < count; (*fetched)++) {
+        size_t units = 0;
+        WCHAR* text = GetLineText(hwndView, firstLine + (LONG)*fetched, &units, &outcome);
+        if (text == NULL)
+            return outcome;
+        lines[*fetched] = text;
+        if (!IsMovableLine(text, units)) {
+            (*fetched)++;
+            return SORT_UNMOVABLE_LINE;
+        }
+    }
+    return SORT_DONE;
+}
+
+/*
+** Replaces the lines start..end with the sorted lines, all while the
+** host's redraw is off, and selects them.
+*/
+static void ReplaceLines(HWND hwndView, POINT* start, POINT* end, WCHAR** lines, size_t count)
+{
+    SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
+    SelectRange(hwndView, start, end);
+    SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
+    for (size_t i = 0; i < count; i++) {
+        /* The lines are now in sorted order, scattered over memory:
+           have the next one on its way to the cache while the host
+           copies this one, or every insert waits on memory. */
+        if (i + 1 < count)
+            __builtin_prefetch(lines[i + 1]);
+        SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
+    }
+    SelectRange(hwndView, start, end);
+    SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+}
+
+/*
+** Tells the user, in a message box over the editor, why the lines were not
+** sorted. The NT family shows the text as the module holds it; the others
+** can show it only in the ANSI code page.
+*/
+static void ShowSortMessage(HWND hwndView, UINT id)
+{
+    if (IsNtPlatform()) {
+        WCHAR text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
+        text[0] = caption[0] = L'\0';
+        LoadStringW(g_hInstance, id, text, ARRAYSIZE(text));
+        LoadStringW(g_hInstance, IDS_MENU_TEXT, caption, ARRAYSIZE(caption));
+        MessageBoxW(hwndView, text, caption, MB_OK | MB_ICONWARNING);
+    } else {
+        char text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
+        text[0] = caption[0] = '\0';
+        LoadStringA(g_hInstance, id, text, sizeof(text));
+        LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, sizeof(caption));
+        MessageBoxA(hwndView, text, caption, MB_OK | MB_ICONWARNING);
+    }
+}
+
+/*
+** The sort command. Nothing is deleted until every line of the range has
+** been read and checked and the lines are in their new order; a run that
+** cannot sort leaves the document as it was (apart from the final line end
+** supplied before the lines are read) and says why.
+*/
 void SortSelection(HWND hwndView)
 {
     LoadCompareSettings();
 
     POINT start, end;
-    SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)&start);
-    SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)&end);
-    start.x = 0;
-
-    BOOL appendLineEnd = FALSE;
-    if (end.x != 0) {
-        LRESULT lineCount = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
-        appendLineEnd = (end.y == lineCount - 1);
-        end.y += 1;
-        end.x = 0;
-    }
-
-    if (end.y - start.y <= 1)
+    BOOL appendLineEnd;
+    if (!GetLineRange(hwndView, &start, &end, &appendLineEnd))
         return;
+    /* Settings the platform rejects would compare every pair equal. */
+    if (!CompareSettingsAccepted()) {
+        ShowSortMessage(hwndView, IDS_SETTINGS_REJECTED);
+        return;
+    }
     size_t lineCount = (size_t)(end.y - start.y);
 
     LineEndStyle style = DetectLineEndStyle(hwndView);
-    if (appendLineEnd) {
-        SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END, 0);
-        SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)g_lineEndText[style]);
-    }
+    if (appendLineEnd)
+        AppendLineEnd(hwndView, style);
 
     WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
-    if (lines == NULL)
+    if (lines == NULL) {
+        ShowSortMessage(hwndView, IDS_NO_MEMORY);
         return;
+    }
 
     LONGLONG fetchBegan = Ticks();
     size_t fetched = 0;
-    while (fetched < lineCount) {
-        lines[fetched] = GetLineText(hwndView, start.y + (LONG)fetched);
-        if (lines[fetched] == NULL)
-            break;
-        fetched++;
-    }
-
+    SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched);
     g_lastSortTimings.fetch = Ticks() - fetchBegan;
 
-    if (fetched == lineCount && OrderLines(lines, lineCount)) {
+    if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
+        outcome = SORT_NO_MEMORY;
+    if (outcome == SORT_DONE) {
         LONGLONG rewriteBegan = Ticks();
-        SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
-        SelectRange(hwndView, &start, &end);
-        SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
-        for (size_t i = 0; i < lineCount; i++) {
-            /* The lines are now in sorted order, scattered over memory:
-               have the next one on its way to the cache while the host
-               copies this one, or every insert waits on memory. */
-            if (i + 1 < lineCount)
-                __builtin_prefetch(lines[i + 1]);
-            SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
-        }
-        SelectRange(hwndView, &start, &end);
-        SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+        ReplaceLines(hwndView, &start, &end, lines, lineCount);
         g_lastSortTimings.rewrite = Ticks() - rewriteBegan;
     }
-
     FreeLines(lines, fetched);
+
+    /* Only now, with the lines' memory back, is there room to say so. */
+    if (outcome == SORT_NO_MEMORY)
+        ShowSortMessage(hwndView, IDS_NO_MEMORY);
+    else if (outcome == SORT_UNMOVABLE_LINE)
+        ShowSortMessage(hwndView, IDS_UNMOVABLE_LINE);
 }

@@ -712,6 +712,18 @@ TEST_F(UninstallTest, YesDeletesOnlyTheModuleKeyAndTheNextSortUsesDefaults)
     EXPECT_EQ(CountValues(title), 0u);
 }
 
+TEST_F(UninstallTest, YesDeletesKeysMadeInsideTheModuleKey)
+{
+    SetModuleDword(title + "\\Hand made\\Deeper", "Extra", 1);
+    SetModuleDword(title + "\\Second", "Extra", 2);
+    DialogRun run;
+    MessageBoxView view;
+    LRESULT result = Uninstall(IDYES, &run, &view);
+    ASSERT_NE(run.dialog, nullptr) << "no confirmation showed up";
+    EXPECT_FALSE(ModuleKeyExists(title)) << "the key stayed behind its subkeys";
+    EXPECT_EQ(result, 1);
+}
+
 TEST_F(UninstallTest, ConfirmationThatCannotShowKeepsTheSettings)
 {
     /* MessageBox fails over a window that no longer exists: no answer is no yes. */

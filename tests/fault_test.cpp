@@ -3,8 +3,15 @@
 ** --wrap for the C allocator, so every allocation the module makes (its own
 ** and the C++ library's) passes through the wrappers below; allocations
 ** made while the stand-in host answers a message are not counted.
+**
+** Each counted block also carries a guard of known bytes on both sides,
+** checked when it is freed: the heap itself does not notice a write a few
+** bytes past the end of a block.
 */
 #include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <string.h>
 
 #include "host/host.h"
 #include "plugin/module.h"
@@ -16,11 +23,14 @@ void* __real_malloc(size_t size);
 void* __real_calloc(size_t count, size_t size);
 void* __real_realloc(void* block, size_t size);
 void __real_free(void* block);
+void __wrap_free(void* block);
 }
 
 namespace {
 
-const int kMaxLive = 4096;
+const int kMaxLive = 65536;
+const size_t kGuard = 16;                 /* bytes of guard before and after a block */
+const unsigned char kGuardByte = 0xA5;
 
 bool g_armed;                   /* counting the module's allocations */
 int g_failAt;                   /* the allocation (1-based) that fails; 0: none */
@@ -28,6 +38,7 @@ int g_allocations;              /* allocations counted since arming */
 bool g_failed;                  /* whether the chosen allocation came and failed */
 void* g_live[kMaxLive];         /* blocks handed out while armed and not yet freed */
 int g_liveCount;
+int g_damaged;                  /* guarded blocks found written outside their bounds */
 
 bool Counting()
 {
@@ -45,20 +56,58 @@ bool FailThisOne()
     return false;
 }
 
-void Track(void* block)
+/* The size a guarded block was asked for, kept in front of its guard. */
+size_t& GuardedSize(unsigned char* raw)
 {
-    if (block != NULL && g_liveCount < kMaxLive)
-        g_live[g_liveCount++] = block;
+    return *(size_t*)raw;
 }
 
-void Untrack(void* block)
+/* Wraps raw (size bytes asked for, with room for both guards) and returns the caller's part. */
+void* Guard(void* memory, size_t size)
+{
+    if (memory == NULL)
+        return NULL;
+    unsigned char* raw = (unsigned char*)memory;
+    GuardedSize(raw) = size;
+    memset(raw + sizeof(size_t), kGuardByte, kGuard - sizeof(size_t));
+    memset(raw + kGuard + size, kGuardByte, kGuard);
+    return raw + kGuard;
+}
+
+/* Checks both guards of a caller's block and returns the raw memory. */
+void* Unguard(void* block)
+{
+    unsigned char* raw = (unsigned char*)block - kGuard;
+    size_t size = GuardedSize(raw);
+    bool intact = true;
+    for (size_t i = sizeof(size_t); i < kGuard; i++)
+        intact = intact && raw[i] == kGuardByte;
+    for (size_t i = 0; i < kGuard; i++)
+        intact = intact && raw[kGuard + size + i] == kGuardByte;
+    if (!intact)
+        g_damaged++;
+    return raw;
+}
+
+void Track(void* block)
+{
+    if (block == NULL)
+        return;
+    if (g_liveCount == kMaxLive)
+        abort();   /* an untracked guarded block could not be freed */
+    g_live[g_liveCount++] = block;
+}
+
+/* Forgets block; returns whether it was a guarded one. */
+bool Untrack(void* block)
 {
     for (int i = 0; i < g_liveCount; i++) {
         if (g_live[i] == block) {
             g_live[i] = g_live[--g_liveCount];
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 void Arm(int failAt)
@@ -66,7 +115,7 @@ void Arm(int failAt)
     g_failAt = failAt;
     g_allocations = 0;
     g_failed = false;
-    g_liveCount = 0;
+    g_damaged = 0;
     g_armed = true;
 }
 
@@ -78,9 +127,9 @@ void* __wrap_malloc(size_t size)
 {
     if (!Counting())
         return __real_malloc(size);
-    if (FailThisOne())
+    if (FailThisOne() || size > (size_t)-1 - 2 * kGuard)
         return NULL;
-    void* block = __real_malloc(size);
+    void* block = Guard(__real_malloc(size + 2 * kGuard), size);
     Track(block);
     return block;
 }
@@ -89,32 +138,43 @@ void* __wrap_calloc(size_t count, size_t size)
 {
     if (!Counting())
         return __real_calloc(count, size);
-    if (FailThisOne())
+    if (FailThisOne() || (size != 0 && count > ((size_t)-1 - 2 * kGuard) / size))
         return NULL;
-    void* block = __real_calloc(count, size);
+    void* block = Guard(__real_calloc(1, count * size + 2 * kGuard), count * size);
     Track(block);
     return block;
 }
 
 void* __wrap_realloc(void* block, size_t size)
 {
-    if (!Counting())
+    bool guarded = false;
+    for (int i = 0; i < g_liveCount && block != NULL && !guarded; i++)
+        guarded = g_live[i] == block;
+    if (!Counting() && !guarded)
         return __real_realloc(block, size);
-    if (FailThisOne())
+    if ((Counting() && FailThisOne()) || size > (size_t)-1 - 2 * kGuard)
         return NULL;
-    void* moved = __real_realloc(block, size);
-    if (moved != NULL) {
-        Untrack(block);
-        Track(moved);
+    if (block != NULL && !guarded)
+        return __real_realloc(block, size);   /* taken before the count began */
+    /* A new guarded block, so that the old one's guards are checked too. */
+    void* moved = Guard(__real_malloc(size + 2 * kGuard), size);
+    if (moved == NULL)
+        return NULL;
+    if (block != NULL) {
+        size_t old = guarded ? GuardedSize((unsigned char*)block - kGuard) : size;
+        memcpy(moved, block, old < size ? old : size);
+        __wrap_free(block);
     }
+    Track(moved);
     return moved;
 }
 
 void __wrap_free(void* block)
 {
-    if (Counting())
-        Untrack(block);
-    __real_free(block);
+    if (block != NULL && Untrack(block))
+        __real_free(Unguard(block));
+    else
+        __real_free(block);
 }
 
 }
@@ -127,6 +187,7 @@ protected:
     {
         ASSERT_NE(HostCreateEditor(NULL), nullptr);
         HostSetWrapWidth(3);
+        HostWatchMessageBoxes(TRUE);
         DeleteModuleKey("fault_test");
         SetModuleDword("fault_test", "Locale", 0x409);
         SetModuleDword("fault_test", "Flags", 0);
@@ -135,6 +196,7 @@ protected:
     void TearDown() override
     {
         g_armed = false;
+        HostWatchMessageBoxes(FALSE);
         HostDestroyEditor();
         DeleteModuleKey("fault_test");
     }
@@ -163,14 +225,17 @@ protected:
         for (; failAt < 1000; failAt++) {
             std::wstring result = RunFailing(text, start, end, failAt);
             EXPECT_EQ(g_liveCount, 0) << "allocation " << failAt << " failing leaks";
+            EXPECT_EQ(g_damaged, 0) << "allocation " << failAt << " failing: a block was written out of bounds";
             if (!g_failed) {
                 EXPECT_EQ(result, sorted) << "no allocation failed";
                 break;
             }
             EXPECT_TRUE(result == sorted || result == untouched)
                 << "allocation " << failAt << " failing damaged the document";
-            if (result == untouched)
+            if (result == untouched) {
                 EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
+                EXPECT_EQ(HostMessageBoxCount(), 1) << "allocation " << failAt << " failing was not told";
+            }
         }
         EXPECT_GE(failAt, 5) << "the command allocates the array and a buffer per line";
     }
@@ -209,6 +274,17 @@ TEST_F(FaultInjectionTest, LogLinesWhoseKeysOutgrowTheKeyBlock)
     sorted += L"tail";
     POINT start = { 0, 0 }, end = { 0, 120 };
     FailEachAllocation(text, start, end, sorted, text);
+}
+
+TEST_F(FaultInjectionTest, GuardsCatchAOneByteOverrun)
+{
+    Arm(0);
+    char* volatile block = (char*)malloc(10);
+    ASSERT_NE(block, nullptr);
+    block[10] = 'x';
+    free(block);
+    g_armed = false;
+    EXPECT_EQ(g_damaged, 1);
 }
 
 TEST_F(FaultInjectionTest, AnsiComparatorFailingToAllocateComparesEqual)

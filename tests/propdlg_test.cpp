@@ -411,4 +411,41 @@ TEST_F(PropertiesDialogTest, OkChangesTheNextSort)
     EXPECT_NE(plain, folded);
 }
 
+HWND g_outerDialog;   /* the dialog that another one is opened over */
+
+/* Cancels the first dialog of this thread that is not the outer one. */
+void CALLBACK CancelInnerDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    for (HWND w = GetTopWindow(NULL); w != NULL; w = GetWindow(w, GW_HWNDNEXT)) {
+        WCHAR name[16];
+        if (w != g_outerDialog && GetWindowThreadProcessId(w, NULL) == GetCurrentThreadId()
+                && GetClassNameW(w, name, 16) > 0 && lstrcmpW(name, L"#32770") == 0 && IsWindowVisible(w)) {
+            KillTimer(NULL, timer);
+            ClickDialogButton(w, IDCANCEL);
+            return;
+        }
+    }
+}
+
+/*
+** A second properties dialog opened and closed while the first is open
+** must not change what the first one stores.
+*/
+TEST_F(PropertiesDialogTest, OkAfterAnInnerDialogClosedStoresTheChoice)
+{
+    Store(0x0409, 0);
+    ASSERT_NO_FATAL_FAILURE(Open([this](HWND dialog) {
+        SendDlgItemMessageW(dialog, kLocaleList, CB_SETCURSEL, (WPARAM)IndexOfLocale(dialog, 0x0411), 0);
+        g_outerDialog = dialog;
+        UINT_PTR timer = SetTimer(NULL, 0, 50, CancelInnerDialog);
+        plugInProc(dialog, kShowProperties, 0, 0);
+        KillTimer(NULL, timer);
+        g_outerDialog = NULL;
+        return IDOK;
+    }));
+    DWORD locale = 0;
+    ASSERT_NO_FATAL_FAILURE(ReadStored("Locale", &locale));
+    EXPECT_EQ(locale, 0x0411u);
+}
+
 }  // namespace

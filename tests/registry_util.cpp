@@ -14,6 +14,7 @@ std::string ModuleKeyPath(const std::string& title)
 
 void DeleteModuleKey(const std::string& title)
 {
+    RegDeleteTreeA(HKEY_CURRENT_USER, ModuleKeyPath(title).c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, ModuleKeyPath(title).c_str());
 }
 

@@ -42,6 +42,9 @@ static_assert(IDS_MENU_TEXT_ASCENDING == 3, "string id");
 static_assert(IDS_STATUS_ASCENDING == 4, "string id");
 static_assert(IDS_MENU_TEXT == 5, "string id");
 static_assert(IDS_STATUS_MESSAGE == 6, "string id");
+static_assert(IDS_NO_MEMORY == 7, "string id");
+static_assert(IDS_UNMOVABLE_LINE == 8, "string id");
+static_assert(IDS_SETTINGS_REJECTED == 9, "string id");
 static_assert(IDB_TOOLBAR == 101, "bitmap id");
 static_assert(IDD_PROPERTIES == 103, "dialog id");
 static_assert(IDC_LOCALE == 1000, "control id");
@@ -96,6 +99,14 @@ const StringText kStrings[] = {
     {5, L"字符排序 (降序)", L"文字列を降順に並べ替え"},
     {6, L"使用指定的选项将选中的文字按降序进行排序",
         L"文字列を設定した方法で降順に並べ替えます"},
+    {7, L"内存不足，无法对这些行进行排序。文档未被更改。",
+        L"メモリが不足しているため、行を並べ替えられませんでした。文書は変更されていません。"},
+    {8, L"选中的行中有无法原样移动的行（例如含有 NUL 字符的行），因此没有排序。文档未被更改。",
+        L"選択範囲に、そのままでは移動できない行 (NUL 文字を含む行など) があるため、"
+        L"並べ替えませんでした。文書は変更されていません。"},
+    {9, L"Windows 不接受已保存的区域设置或选项，因此没有排序。请在属性中重新设置。文档未被更改。",
+        L"保存されているロケールまたはオプションを Windows が受け付けないため、並べ替えませんでした。"
+        L"プロパティで設定し直してください。文書は変更されていません。"},
 };
 
 const wchar_t* TextIn(const StringText& s, WORD language) {
@@ -573,15 +584,15 @@ TEST_P(StringTableTest, HoldsNoOtherStrings) {
     std::vector<std::wstring> block;
     ASSERT_TRUE(ReadStringBlock(1, GetParam().id, &block));
     for (UINT id = 0; id < 16; ++id) {
-        if (id >= 1 && id <= 6) continue;
+        if (id >= 1 && id <= ARRAYSIZE(kStrings)) continue;
         EXPECT_TRUE(block[id].empty()) << "unexpected string " << id << ": "
                                        << Utf8(block[id]);
     }
 }
 
 // The module reads the name, the version and the uninstall prompt into
-// 80-byte buffers, and the dialog caption into a 256-byte one, in the ANSI
-// code page of the language's own systems.
+// 80-byte buffers, and the dialog caption and its messages into 256-byte
+// ones, in the ANSI code page of the language's own systems.
 TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
     const WORD language = GetParam().id;
     const UINT codePage = language == kChinese ? 936 : 932;
@@ -591,7 +602,10 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
     } uses[] = {{IDS_MENU_TEXT, 80},
                 {IDS_VERSION, 80},
                 {IDS_UNINSTALL_PROMPT, 80},
-                {IDS_MENU_TEXT, 256}};
+                {IDS_MENU_TEXT, 256},
+                {IDS_NO_MEMORY, 256},
+                {IDS_UNMOVABLE_LINE, 256},
+                {IDS_SETTINGS_REJECTED, 256}};
     std::vector<std::wstring> block;
     ASSERT_TRUE(ReadStringBlock(1, language, &block));
     for (const auto& use : uses) {

@@ -6,13 +6,26 @@
 */
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host/host.h"
+#include "dialog_driver.h"
 #include "registry_util.h"
 #include "settings/settings.h"
 
 namespace {
 
 const char kTitle[] = "settings_test";
+
+std::wstring WideFromAnsi(const char* text, int length)
+{
+    int n = MultiByteToWideChar(CP_ACP, 0, text, length, NULL, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], n);
+    if (length < 0 && !wide.empty())
+        wide.resize(wide.size() - 1);
+    return wide;
+}
 
 class SettingsStoreTest : public testing::Test {
 protected:
@@ -73,12 +86,16 @@ TEST_F(SettingsStoreTest, AnyFlagsWordRoundTrips)
     ExpectLoaded(0x804u, 0xFFFFFFFFu);
 }
 
-TEST_F(SettingsStoreTest, ValueTypeIsNotExamined)
+TEST_F(SettingsStoreTest, FourByteBinaryIsTakenAndTextIsNot)
 {
     BYTE binary[4] = { 0x11, 0x04, 0, 0 };
     SetModuleValue(kTitle, "Locale", REG_BINARY, binary, 4);
     SetModuleValue(kTitle, "Flags", REG_SZ, "ab", 3);
-    ExpectLoaded(0x411u, 0x00006261u);   /* the bytes 'a' 'b' NUL, the missing byte as 0 */
+    ExpectLoaded(0x411u, 0u);
+    /* "411" typed as text would read as the bytes '4' '1' '1' NUL. */
+    SetModuleValue(kTitle, "Locale", REG_SZ, "411", 4);
+    SetModuleValue(kTitle, "Flags", REG_EXPAND_SZ, "1", 2);
+    ExpectLoaded(GetSystemDefaultLCID(), 0u);
 }
 
 TEST_F(SettingsStoreTest, ValuesLargerThanFourBytesGiveDefaults)
@@ -100,7 +117,8 @@ TEST_F(SettingsStoreTest, ShortValueReadsZeroForMissingBytes)
 TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
 {
     ASSERT_TRUE(SaveSettings(0x0411, 0x10000));
-    DeleteSettings();
+    SetModuleDword(kTitle + std::string("\\Hand made\\Deeper"), "Extra", 1);
+    EXPECT_TRUE(DeleteSettings()) << "a key with keys inside it must go too";
     EXPECT_FALSE(ModuleKeyExists(kTitle));
     HKEY prefix;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, TEST_PLUGINS_KEY, 0, KEY_READ, &prefix), ERROR_SUCCESS)
@@ -128,22 +146,22 @@ protected:
         HostDestroyEditor();
         for (HMODULE m : loaded)
             FreeLibrary(m);
-        for (const std::string& f : copies)
-            DeleteFileA(f.c_str());
+        for (const std::wstring& f : copies)
+            DeleteFileW(f.c_str());
         RemoveDirectoryA(dir.c_str());
     }
 
     /* Copies the module as name and sorts "b A a B" with it. */
     std::wstring SortWithCopy(const std::string& name)
     {
-        std::string path = dir + "\\" + name;
-        EXPECT_TRUE(CopyFileA(g_dllPath.c_str(), path.c_str(), FALSE)) << path;
-        copies.push_back(path);
-        HMODULE module = LoadLibraryA(path.c_str());
-        EXPECT_NE(module, nullptr) << path;
+        return SortWithCopyW(WideFromAnsi(name.c_str(), -1));
+    }
+
+    std::wstring SortWithCopyW(const std::wstring& name)
+    {
+        HMODULE module = LoadCopy(name);
         if (module == NULL)
             return std::wstring();
-        loaded.push_back(module);
         OnCommandProc onCommand = (OnCommandProc)GetProcAddress(module, "OnCommand");
         HostSetText(L"b\r\nA\r\na\r\nB\r\n");
         POINT start = { 0, 0 }, end = { 0, 4 };
@@ -152,10 +170,62 @@ protected:
         return HostGetText();
     }
 
+    /* Copies the module as name in the test folder and loads the copy. */
+    HMODULE LoadCopy(const std::wstring& name)
+    {
+        std::wstring path = WideFromAnsi(dir.c_str(), -1) + L"\\" + name;
+        if (std::find(copies.begin(), copies.end(), path) == copies.end()) {
+            EXPECT_TRUE(CopyFileW(WideFromAnsi(g_dllPath.c_str(), -1).c_str(), path.c_str(), FALSE));
+            copies.push_back(path);
+        }
+        HMODULE module = LoadLibraryW(path.c_str());
+        EXPECT_NE(module, nullptr);
+        if (module != NULL)
+            loaded.push_back(module);
+        return module;
+    }
+
     std::string dir;
-    std::vector<std::string> copies;
+    std::vector<std::wstring> copies;
     std::vector<HMODULE> loaded;
 };
+
+/* The plug-ins key that all plug-ins share, with values of its own. */
+void SetPluginsKeyDword(const char* name, DWORD value)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, TEST_PLUGINS_KEY, 0, NULL, 0, KEY_WRITE, NULL, &key, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(key);
+}
+
+/* The wide-named key below the plug-ins key, for values as a user stored them. */
+void SetWideModuleDword(const std::wstring& title, const wchar_t* name, DWORD value)
+{
+    HKEY key;
+    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+    RegCloseKey(key);
+}
+
+bool WideModuleKeyExists(const std::wstring& title)
+{
+    HKEY key;
+    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void DeleteWideModuleKey(const std::wstring& title)
+{
+    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+}
 
 const wchar_t kIgnoreCaseOrder[] = L"b\r\nB\r\nA\r\na\r\n";
 
@@ -183,6 +253,72 @@ TEST_F(ModuleTitleTest, TitleTooLongForTheKeyPathUsesDefaults)
     EXPECT_EQ(sorted.size(), wcslen(kIgnoreCaseOrder));
     EXPECT_EQ(CountValues(cut), 2u) << "nor written";
     DeleteModuleKey(cut);
+}
+
+/*
+** A file named ".dll" or ".hidden.dll" has an empty title: its key path
+** would be the plug-ins key itself, which all plug-ins share. The copy
+** must read none of that key's values and write nothing there.
+*/
+TEST_F(ModuleTitleTest, EmptyTitleUsesDefaultsAndLeavesThePluginsKey)
+{
+    SetPluginsKeyDword("Locale", 0x409);
+    SetPluginsKeyDword("Flags", NORM_IGNORECASE);
+    EXPECT_NE(SortWithCopy(".dll"), kIgnoreCaseOrder) << "the shared key's flags were read";
+    EXPECT_NE(SortWithCopy(".hidden.dll"), kIgnoreCaseOrder);
+
+    /* Uninstalling the copy, answered yes, must not delete the shared key. */
+    HMODULE module = LoadCopy(L".dll");
+    ASSERT_NE(module, nullptr);
+    typedef LRESULT (WINAPI *PlugInProcFn)(HWND, UINT, WPARAM, LPARAM);
+    PlugInProcFn plugInProc = (PlugInProcFn)(void*)GetProcAddress(module, "PlugInProc");
+    HWND owner = CreateOwnerWindow();
+    DialogRun run;
+    RunDialog([&] { return plugInProc(owner, 0x907, 0, 0); }, [](HWND) { return IDYES; }, &run);
+    DestroyWindow(owner);
+    EXPECT_NE(run.dialog, nullptr) << "no confirmation showed up";
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, TEST_PLUGINS_KEY, 0, KEY_READ | KEY_WRITE, &key), ERROR_SUCCESS)
+        << "the plug-ins key is gone";
+    DWORD values = 0;
+    RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &values, NULL, NULL, NULL, NULL);
+    EXPECT_EQ(values, 2u);
+    RegDeleteValueA(key, "Locale");
+    RegDeleteValueA(key, "Flags");
+    RegCloseKey(key);
+}
+
+/*
+** Names that differ only in characters the ANSI code page may lack get
+** keys of their own, named as the files are.
+*/
+TEST_F(ModuleTitleTest, NamesOutsideTheCodePageGetTheirOwnKeys)
+{
+    const std::wstring first = L"\u6392\u5E8F", second = L"\u5E76\u5217";   /* two Chinese words */
+    SetWideModuleDword(first, L"Locale", 0x409);
+    SetWideModuleDword(first, L"Flags", NORM_IGNORECASE);
+    EXPECT_EQ(SortWithCopyW(first + L".dll"), kIgnoreCaseOrder);
+    EXPECT_NE(SortWithCopyW(second + L".dll"), kIgnoreCaseOrder) << "the second copy read the first one's key";
+    EXPECT_TRUE(WideModuleKeyExists(second));
+    EXPECT_FALSE(ModuleKeyExists("??")) << "a key named by the ANSI form";
+    DeleteWideModuleKey(first);
+    DeleteWideModuleKey(second);
+}
+
+/* Under a double-byte code page a name it can spell keeps the key that its ANSI form names. */
+TEST_F(ModuleTitleTest, AnsiKeysOfDoubleByteNamesStillApply)
+{
+    const std::wstring title = L"\u4E26\u3079\u66FF\u3048";   /* sort, in Japanese and Chinese characters */
+    char ansi[MAX_PATH];
+    BOOL lossy = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, 0, title.c_str(), -1, ansi, sizeof(ansi), NULL, &lossy);
+    if (n == 0 || lossy)
+        GTEST_SKIP() << "code page " << GetACP() << " cannot spell the name";
+    SetModuleDword(ansi, "Locale", 0x409);
+    SetModuleDword(ansi, "Flags", NORM_IGNORECASE);
+    EXPECT_EQ(SortWithCopyW(title + L".dll"), kIgnoreCaseOrder);
+    DeleteModuleKey(ansi);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ protected:
         ASSERT_NE(g_onCommand, nullptr) << "cannot load " << g_dllPath;
         ASSERT_NE(HostCreateEditor(NULL), nullptr);
         HostSetWrapWidth(4);
+        HostWatchMessageBoxes(TRUE);
         title = TitleOfPath(g_dllPath);
         DeleteModuleKey(title);
         SetModuleDword(title, "Locale", 0x409);
@@ -41,8 +42,21 @@ protected:
 
     void TearDown() override
     {
+        HostWatchMessageBoxes(FALSE);
         HostDestroyEditor();
         DeleteModuleKey(title);
+    }
+
+    /*
+    ** Checks that the last run left text untouched, apart from the final
+    ** line end it may have supplied, and told the user once.
+    */
+    static void ExpectRefused(const std::wstring& text, bool lineEndAppended = false)
+    {
+        EXPECT_EQ(HostGetText(), lineEndAppended ? text + L"\r\n" : text);
+        EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u) << "the document was rewritten";
+        EXPECT_EQ(HostMessageBoxCount(), 1) << "the user was not told";
+        EXPECT_NE(HostLastMessageBoxText()[0], L'\0') << "the message has no text";
     }
 
     /* Loads text, selects start..end (logical) and runs the command. */
@@ -184,12 +198,37 @@ TEST_F(SortCommandTest, LinesThatCompareEqualKeepDocumentOrder)
     EXPECT_EQ(Sort(text, Pt(0, 0), Pt(5, 0)), L"zed\r\nabc\r\nABC\r\nAbc\r\naBc\r\n");
 }
 
-TEST_F(SortCommandTest, RejectedSettingsLeaveTheLinesInOrder)
+TEST_F(SortCommandTest, RejectedSettingsAreReportedWithoutTouchingTheDocument)
 {
-    SetModuleDword(title, "Locale", 0x7FFFFFFF);
-    std::wstring text = L"m\r\nz\r\na\r\nq\r\nb\r\nc\r\nx\r\nd\r\nk\r\nj\r\ne\r\nf\r\ng\r\nh\r\ni\r\nl\r\nn\r\no\r\n";
-    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(18, 0)), text);
-    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 18u) << "the lines were still rewritten";
+    static const struct { DWORD locale, flags; } rejected[] = {
+        { 0x7FFFFFFF, 0 }, { 0x409, 0xFFFFFFFF }, { 0x313134, 0 },
+    };
+    std::wstring text = L"m\r\nz\r\na\r\nq\r\nb\r\nc\r\nx\r\nd\r\nk\r\nj\r\ne";
+    for (const auto& r : rejected) {
+        SetModuleDword(title, "Locale", r.locale);
+        SetModuleDword(title, "Flags", r.flags);
+        Sort(text, Pt(0, 0), Pt(10, 1));
+        ExpectRefused(text);
+        EXPECT_EQ(HostMessageCount(HM_GET_LINE), 0u) << "locale 0x" << std::hex << r.locale;
+    }
+}
+
+TEST_F(SortCommandTest, RejectedSettingsOnOneLineSayNothing)
+{
+    SetModuleDword(title, "Flags", 0xFFFFFFFF);
+    std::wstring text = L"zebra\r\napple";
+    EXPECT_EQ(Sort(text, Pt(1, 0), Pt(1, 3)), text);
+    EXPECT_EQ(HostMessageBoxCount(), 0) << "a range of one line needs no sort and no message";
+}
+
+TEST_F(SortCommandTest, NulInsideALineLeavesTheDocument)
+{
+    static const wchar_t raw[] = L"apple\r\nzeta\0tail\r\nmango\r\n";
+    std::wstring text(raw, ARRAYSIZE(raw) - 1);
+    Sort(text, Pt(0, 0), Pt(3, 0));
+    ExpectRefused(text);
+    Sort(text.substr(0, text.size() - 2), Pt(0, 0), Pt(2, 2));
+    ExpectRefused(text.substr(0, text.size() - 2), true);
 }
 
 TEST_F(SortCommandTest, StoredIgnoreCaseChangesTheOrder)
@@ -217,10 +256,55 @@ TEST_P(MisbehavingHostTest, UnusableLineSizeLeavesTheDocument)
 {
     HostSetLineSize(HOST_SIZE_FIXED, GetParam());
     std::wstring text = L"kiwi\r\nzebra\r\nantelope";
-    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(2, 3)), text + L"\r\n");
+    Sort(text, Pt(0, 0), Pt(2, 3));
+    ExpectRefused(text, true);
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 1u) << "only the final line end";
-    EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
 }
+
+TEST_F(SortCommandTest, SizesWithoutRoomForTheTerminatorLeaveTheDocument)
+{
+    HostSetLineSize(HOST_SIZE_SHORT, 1);
+    std::wstring text = L"f\ne\nd\nc\nb\na\n";
+    Sort(text, Pt(0, 0), Pt(6, 0));
+    ExpectRefused(text);
+}
+
+TEST_F(SortCommandTest, WrongLineCountLeavesTheDocument)
+{
+    std::wstring text = L"apple\nmango";
+    HostSetLineCountOffset(1);
+    Sort(text, Pt(0, 0), Pt(1, 2));
+    ExpectRefused(text);
+}
+
+/*
+** A host that leaves one message unanswered. A question it does not answer
+** must not make the module act on what its memory held before: the
+** document is either sorted or left as it was.
+*/
+class UnansweredMessageTest : public SortCommandTest,
+                              public testing::WithParamInterface<UINT> {};
+
+TEST_P(UnansweredMessageTest, DocumentIsSortedOrIntact)
+{
+    HostSetWrapWidth(0);   /* unconverted positions then still name the same places */
+    HostSetUnanswered(GetParam());
+    std::wstring text = L"head\r\nkiwi\r\nzebra\r\napple\r\nmango";
+    std::wstring sorted = L"head\r\nzebra\r\nmango\r\nkiwi\r\napple\r\n";
+    /* An unanswered start is the start of the document. */
+    std::wstring sortedFromTop = L"zebra\r\nmango\r\nkiwi\r\nhead\r\napple\r\n";
+    std::wstring result = Sort(text, Pt(1, 2), Pt(4, 2));
+    EXPECT_TRUE(result == sorted || result == sortedFromTop || result == text || result == text + L"\r\n")
+        << "message 0x" << std::hex << GetParam();
+    bool untouched = result == text || result == text + L"\r\n";
+    if (untouched && HostMessageCount(HM_GET_LINE) > 0)
+        EXPECT_EQ(HostMessageBoxCount(), 1) << "lines were read but not sorted, and the user was not told";
+}
+
+INSTANTIATE_TEST_SUITE_P(Messages, UnansweredMessageTest,
+                         testing::Values((UINT)HM_GET_SEL_START, (UINT)HM_GET_SEL_END,
+                                         (UINT)HM_GET_LINE_COUNT, (UINT)HM_CONVERT_POSITION,
+                                         (UINT)HM_GET_LINE));
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MisbehavingHostTest,
                          testing::Values((LRESULT)0, (LRESULT)-1, (LRESULT)0x80000000u,
