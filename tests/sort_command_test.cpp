@@ -261,6 +261,47 @@ TEST_P(MisbehavingHostTest, UnusableLineSizeLeavesTheDocument)
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 1u) << "only the final line end";
 }
 
+/*
+** The editor's process nearly out of address space: the lines cannot all
+** be copied. Nothing may be deleted, and the user must be told.
+*/
+TEST_F(SortCommandTest, AddressSpaceRunningOutLeavesTheDocumentAndSaysSo)
+{
+    std::wstring text;
+    wchar_t line[80];
+    for (int i = 0; i < 300000; i++) {
+        swprintf(line, ARRAYSIZE(line), L"%06u the quick brown fox jumps over the lazy dog\r\n",
+                 (unsigned)(i * 7919ull % 300000));
+        text += line;
+    }
+    HostSetText(text);
+    HostKeepLog(FALSE);   /* a log of 600,000 messages would need memory too */
+    std::vector<void*> reserved;
+    reserved.reserve(1 << 16);   /* growing it later would need the memory taken away */
+    for (SIZE_T size = 64 << 20; size >= (64 << 10); size /= 2) {
+        void* block;
+        while (reserved.size() < reserved.capacity()
+               && (block = VirtualAlloc(NULL, size, MEM_RESERVE, PAGE_NOACCESS)) != NULL)
+            reserved.push_back(block);
+    }
+    /* Give back about 8 MB: room for a few of the lines, not for all 25 MB of them. */
+    SIZE_T freed = 0;
+    while (freed < (8 << 20) && !reserved.empty()) {
+        MEMORY_BASIC_INFORMATION info;
+        VirtualQuery(reserved.back(), &info, sizeof(info));
+        freed += info.RegionSize;
+        VirtualFree(reserved.back(), 0, MEM_RELEASE);
+        reserved.pop_back();
+    }
+    HostSelect(Pt(0, 0), Pt(300000, 0));
+    HostClearMessages();
+    g_onCommand(HostEditorWindow());
+    for (void* block : reserved)
+        VirtualFree(block, 0, MEM_RELEASE);
+    ASSERT_FALSE(reserved.empty()) << "no address space could be reserved";
+    ExpectRefused(text);
+}
+
 TEST_F(SortCommandTest, SizesWithoutRoomForTheTerminatorLeaveTheDocument)
 {
     HostSetLineSize(HOST_SIZE_SHORT, 1);
