@@ -22,7 +22,7 @@
 #include <string>
 
 #include "../host/host.h"
-#include "../plugin/module.h"
+#include "../sort/sortcmd.h"
 #include "../sort/sortkeys.h"
 
 static unsigned g_seed = 12345;   /* the generator's state: the same text every run */

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../plugin/hostmsg.h"
+#include "../common/hostmsg.h"
 
 /* One message as the editor window received it. */
 typedef struct HostMessage {

@@ -1,7 +1,8 @@
 /*
 ** DllMain and the exports that the host calls.
 */
-#include "module.h"
+#include "../common/instance.h"
+#include "../sort/sortcmd.h"
 
 HINSTANCE g_hInstance;   /* this module, for resources and the settings key */
 

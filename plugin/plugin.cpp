@@ -3,13 +3,14 @@
 ** whether it is available, passes it events, and makes requests.
 */
 #include "plugin.h"
-#include "hostmsg.h"
-#include "module.h"
+#include "../common/hostmsg.h"
+#include "../common/instance.h"
 #include "../resources/resource.h"
 #include "../settings/propdlg.h"
 #include "../settings/settings.h"
 
 #define SHORT_TEXT_SIZE 80
+#define MAX_COPY_SIZE 0x7FFFFFFF   /* lstrcpynA counts in an int */
 
 static LPARAM g_eventValue;   /* the value of the last EVT_SET_VALUE event */
 
@@ -26,8 +27,8 @@ extern "C" BOOL WINAPI QueryStatus(HWND hwndView, BOOL* pbState)
     SendMessageA(hwndView, HM_QUERY_COMMAND_STATUS, HOST_CMD_GUARD, (LPARAM)&guard);
     if (guard)
         return FALSE;
-    LRESULT type = SendMessageA(hwndView, HM_GET_SEL_TYPE, 0, 0) & 0xF;
-    return type == 1 || type == 2;
+    LRESULT type = SendMessageA(hwndView, HM_GET_SEL_TYPE, 0, 0) & SEL_TYPE_MASK;
+    return type >= SEL_TYPE_SORTABLE_FIRST && type <= SEL_TYPE_SORTABLE_LAST;
 }
 
 /* Remembers the value of a set event and hands it back on a send event. */
@@ -79,7 +80,7 @@ static UINT BitmapForRequest(WPARAM bits)
 static COLORREF MaskColorForRequest(WPARAM bits)
 {
     if (bits & BMP_TRUE_COLOR)
-        return 0xFFFFFFFF;
+        return NO_MASK_COLOR;
     if (bits & BMP_256_COLORS)
         return RGB(255, 0, 255);
     return 0;
@@ -95,9 +96,9 @@ static LRESULT CopyStringResource(UINT id, char* buffer, WPARAM size)
 {
     char text[SHORT_TEXT_SIZE];
     text[0] = '\0';
-    LoadStringA(g_hInstance, id, text, sizeof(text));
+    LoadStringA(g_hInstance, id, text, ARRAYSIZE(text));
     if (buffer != NULL && size > 0)
-        lstrcpynA(buffer, text, (int)(size < 0x7FFFFFFF ? size : 0x7FFFFFFF));
+        lstrcpynA(buffer, text, (int)(size < MAX_COPY_SIZE ? size : MAX_COPY_SIZE));
     return lstrlenA(text) + 1;
 }
 
@@ -112,8 +113,8 @@ static LRESULT Uninstall(HWND hwnd)
     char prompt[SHORT_TEXT_SIZE];
     char name[SHORT_TEXT_SIZE];
     prompt[0] = name[0] = '\0';
-    LoadStringA(g_hInstance, IDS_UNINSTALL_PROMPT, prompt, sizeof(prompt));
-    LoadStringA(g_hInstance, IDS_MENU_TEXT, name, sizeof(name));
+    LoadStringA(g_hInstance, IDS_UNINSTALL_PROMPT, prompt, ARRAYSIZE(prompt));
+    LoadStringA(g_hInstance, IDS_MENU_TEXT, name, ARRAYSIZE(name));
     if (MessageBoxA(hwnd, prompt, name, MB_YESNO | MB_ICONWARNING) != IDYES)
         return 0;
     return DeleteSettings() ? 1 : 0;

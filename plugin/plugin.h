@@ -21,6 +21,9 @@
 #define BMP_GRAYED     0x100   /* wins over BMP_DARK */
 #define BMP_DARK       0x200
 
+/* PP_GET_MASK_COLOR's answer for bitmaps that carry an alpha channel instead */
+#define NO_MASK_COLOR  0xFFFFFFFF
+
 /* Event bits of OnEvents */
 #define EVT_SEND_VALUE 0x010
 #define EVT_SET_VALUE  0x400

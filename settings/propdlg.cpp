@@ -4,7 +4,7 @@
 */
 #include "propdlg.h"
 #include "settings.h"
-#include "../plugin/module.h"
+#include "../common/instance.h"
 #include "../resources/resource.h"
 
 #include <stdlib.h>
@@ -28,8 +28,6 @@ static const struct FlagBox {
     { IDC_STRING_SORT,     SORT_STRINGSORT },
 };
 
-#define FLAG_BOX_COUNT (sizeof(g_flagBoxes) / sizeof(g_flagBoxes[0]))
-
 /* The index of the first item whose data is lcid, or CB_ERR. */
 static LRESULT FindLocaleItem(HWND list, LCID lcid)
 {
@@ -52,7 +50,7 @@ BOOL CALLBACK AddLocaleToList(LPSTR localeString)
 {
     LCID lcid = (LCID)strtol(localeString, NULL, 16);
     char text[LOCALE_TEXT_SIZE];
-    if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SLANGUAGE, text, sizeof(text)) <= 0)
+    if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SLANGUAGE, text, ARRAYSIZE(text)) <= 0)
         return TRUE;
     if (FindLocaleItem(g_hwndLocaleList, lcid) != CB_ERR)
         return TRUE;
@@ -89,7 +87,7 @@ static void FillLocaleList(void)
 static void OnInitDialog(HWND dialog)
 {
     char caption[256];
-    if (LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, sizeof(caption)) > 0)
+    if (LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, ARRAYSIZE(caption)) > 0)
         SetWindowTextA(dialog, caption);
 
     /* Without a readable key the dialog shows the defaults. */
@@ -103,7 +101,7 @@ static void OnInitDialog(HWND dialog)
     g_hwndLocaleList = NULL;
     SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, locale), 0);
 
-    for (size_t i = 0; i < FLAG_BOX_COUNT; i++)
+    for (size_t i = 0; i < ARRAYSIZE(g_flagBoxes); i++)
         CheckDlgButton(dialog, g_flagBoxes[i].id, (flags & g_flagBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED);
 }
 
@@ -121,7 +119,7 @@ static void OnOK(HWND dialog)
         locale = (LCID)SendMessageA(list, CB_GETITEMDATA, (WPARAM)index, 0);
 
     DWORD flags = 0;
-    for (size_t i = 0; i < FLAG_BOX_COUNT; i++) {
+    for (size_t i = 0; i < ARRAYSIZE(g_flagBoxes); i++) {
         if (IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
             flags |= g_flagBoxes[i].bit;
     }

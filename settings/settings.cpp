@@ -6,7 +6,7 @@
 #include "settings.h"
 #include "keypath.h"
 #include "../common/platform.h"
-#include "../plugin/module.h"
+#include "../common/instance.h"
 
 #include <string.h>
 
@@ -60,7 +60,7 @@ BOOL GetSettingsKeyPath(char* path)
     char title[MAX_PATH];
     if (!GetModuleTitle(title))
         return FALSE;
-    size_t prefixLen = sizeof(SETTINGS_KEY_PREFIX) - 1;
+    size_t prefixLen = ARRAYSIZE(SETTINGS_KEY_PREFIX) - 1;
     size_t titleLen = strlen(title);
     if (titleLen == 0 || prefixLen + titleLen >= MAX_PATH)
         return FALSE;

@@ -4,14 +4,16 @@
 ** their place. All access to the document goes through host messages.
 */
 #include "compare.h"
+#include "sortcmd.h"
 #include "sortkeys.h"
 #include "stablesort.h"
 #include "../common/platform.h"
-#include "../plugin/hostmsg.h"
-#include "../plugin/module.h"
+#include "../common/hostmsg.h"
+#include "../common/instance.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 
+#include <assert.h>
 #include <stdlib.h>
 #include <algorithm>
 #include <functional>
@@ -266,8 +268,8 @@ static void ShowSortMessage(HWND hwndView, UINT id)
     } else {
         char text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
         text[0] = caption[0] = '\0';
-        LoadStringA(g_hInstance, id, text, sizeof(text));
-        LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, sizeof(caption));
+        LoadStringA(g_hInstance, id, text, ARRAYSIZE(text));
+        LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, ARRAYSIZE(caption));
         MessageBoxA(hwndView, text, caption, MB_OK | MB_ICONWARNING);
     }
 }
@@ -292,6 +294,7 @@ void SortSelection(HWND hwndView)
         return;
     }
     size_t lineCount = (size_t)(end.y - start.y);
+    assert(lineCount >= 2 && start.x == 0 && end.x == 0);
 
     LineEndStyle style = DetectLineEndStyle(hwndView);
     if (appendLineEnd)
@@ -306,6 +309,7 @@ void SortSelection(HWND hwndView)
     LONGLONG fetchBegan = Ticks();
     size_t fetched = 0;
     SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched);
+    assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
     g_lastSortTimings.fetch = Ticks() - fetchBegan;
 
     if (outcome == SORT_DONE && !OrderLines(lines, lineCount))

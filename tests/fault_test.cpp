@@ -14,7 +14,7 @@
 #include <string.h>
 
 #include "host/host.h"
-#include "plugin/module.h"
+#include "sort/sortcmd.h"
 #include "registry_util.h"
 #include "sort/compare.h"
 

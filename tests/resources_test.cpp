@@ -1,17 +1,19 @@
-// Tests of the resources that the ZtoA module carries: the string table and
-// the properties dialog in Simplified Chinese and in Japanese, and the
-// toolbar bitmaps.
-//
-// Usage:  resources_test.exe <path of the module> [GoogleTest flags]
-//    or:  set ZTOA_DLL=<path of the module>, then resources_test.exe
-//
-// The module is loaded as a data file: none of its code runs, and a test
-// built for another processor architecture than the module can still read
-// its resources.
-//
-// The expected texts below are written out here on purpose instead of being
-// taken from the resource scripts, so that a wrong byte in a script or a
-// wrong input code page of the resource compiler shows up as a failure.
+/*
+** Tests of the resources that the ZtoA module carries: the string table and
+** the properties dialog in Simplified Chinese and in Japanese, and the
+** toolbar bitmaps.
+**
+** Usage:  resources_test.exe <path of the module> [GoogleTest flags]
+**    or:  set ZTOA_DLL=<path of the module>, then resources_test.exe
+**
+** The module is loaded as a data file: none of its code runs, and a test
+** built for another processor architecture than the module can still read
+** its resources.
+**
+** The expected texts below are written out here on purpose instead of being
+** taken from the resource scripts, so that a wrong byte in a script or a
+** wrong input code page of the resource compiler shows up as a failure.
+*/
 
 #include <windows.h>
 
@@ -32,9 +34,10 @@ namespace {
 
 HMODULE g_module = nullptr;
 
-// ---------------------------------------------------------------------------
-// The identifiers are part of the contract with the host, which loads the
-// strings and bitmaps by number; they must not drift.
+/*
+** The identifiers are part of the contract with the host, which loads the
+** strings and bitmaps by number; they must not drift.
+*/
 
 static_assert(IDS_UNINSTALL_PROMPT == 1, "string id");
 static_assert(IDS_VERSION == 2, "string id");
@@ -80,8 +83,7 @@ void PrintTo(const Language& language, std::ostream* os) {
     *os << language.name;
 }
 
-// ---------------------------------------------------------------------------
-// Expected texts.
+/* Expected texts. */
 
 struct StringText {
     UINT id;
@@ -113,7 +115,7 @@ const wchar_t* TextIn(const StringText& s, WORD language) {
     return language == kChinese ? s.chinese : s.japanese;
 }
 
-// Atoms of the predefined window classes in a dialog template.
+/* Atoms of the predefined window classes in a dialog template. */
 const WORD kButtonAtom = 0x0080;
 const WORD kStaticAtom = 0x0082;
 const WORD kComboBoxAtom = 0x0085;
@@ -159,8 +161,7 @@ const ExpectedControl kControls[] = {
      208, 25, 50, 14, L"取消", L"キャンセル"},
 };
 
-// ---------------------------------------------------------------------------
-// Resource access.
+/* Resource access. */
 
 struct Blob {
     const BYTE* data = nullptr;
@@ -193,8 +194,10 @@ std::set<WORD> LanguagesOf(LPCSTR type, WORD name) {
     return languages;
 }
 
-// The strings of one string-table block, 16 of them; an absent string is
-// empty. Returns false if the block is missing or malformed.
+/*
+** The strings of one string-table block, 16 of them; an absent string is
+** empty. Returns false if the block is missing or malformed.
+*/
 bool ReadStringBlock(WORD block, WORD language,
                      std::vector<std::wstring>* out) {
     Blob blob = FindBlob(RT_STRING, block, language);
@@ -228,7 +231,7 @@ std::string Narrow(const std::wstring& text, UINT codePage) {
     return bytes;
 }
 
-// Printable form of a wide string for failure messages (UTF-8).
+/* Printable form of a wide string for failure messages (UTF-8). */
 std::string Utf8(const std::wstring& text) {
     std::string bytes = Narrow(text, CP_UTF8);
     return bytes.empty() && !text.empty() ? "<unconvertible>" : bytes;
@@ -244,8 +247,7 @@ std::string Hex(const std::string& bytes) {
     return out;
 }
 
-// ---------------------------------------------------------------------------
-// Dialog templates (DLGTEMPLATE and DLGTEMPLATEEX).
+/* Dialog templates (DLGTEMPLATE and DLGTEMPLATEEX). */
 
 struct NameOrOrdinal {
     bool isOrdinal = false;
@@ -339,7 +341,7 @@ bool ParseDialog(Blob blob, Dialog* dialog) {
     WORD first = in.Word(), second = in.Word();
     dialog->extended = first == 1 && second == 0xFFFF;
     if (dialog->extended) {
-        in.DWord();  // help id
+        in.DWord();  /* help id */
         dialog->exStyle = in.DWord();
         dialog->style = in.DWord();
     } else {
@@ -357,9 +359,9 @@ bool ParseDialog(Blob blob, Dialog* dialog) {
     if (dialog->style & (DS_SETFONT | DS_SHELLFONT)) {
         dialog->pointSize = in.Word();
         if (dialog->extended) {
-            in.Word();  // weight
-            in.Byte();  // italic
-            in.Byte();  // character set
+            in.Word();  /* weight */
+            in.Byte();  /* italic */
+            in.Byte();  /* character set */
         }
         dialog->face = in.String();
     }
@@ -367,7 +369,7 @@ bool ParseDialog(Blob blob, Dialog* dialog) {
         DialogItem item;
         in.AlignToDWord();
         if (dialog->extended) {
-            in.DWord();  // help id
+            in.DWord();  /* help id */
             item.exStyle = in.DWord();
             item.style = in.DWord();
         } else {
@@ -382,7 +384,7 @@ bool ParseDialog(Blob blob, Dialog* dialog) {
                                    : static_cast<short>(in.Word());
         item.windowClass = in.NameOrOrd();
         item.text = in.NameOrOrd();
-        in.Skip(in.Word());  // creation data
+        in.Skip(in.Word());  /* creation data */
         dialog->items.push_back(item);
     }
     return in.ok();
@@ -399,8 +401,7 @@ std::string Describe(const NameOrOrdinal& value) {
     return "\"" + Utf8(value.name) + "\"";
 }
 
-// ---------------------------------------------------------------------------
-// Bitmaps.
+/* Bitmaps. */
 
 struct Rgb {
     BYTE r, g, b;
@@ -428,7 +429,7 @@ std::string Describe(const Rgb& c) {
 
 void PrintTo(const Rgb& c, std::ostream* os) { *os << Describe(c); }
 
-// A strongly blue colour, as opposed to the light-blue tiles.
+/* A strongly blue colour, as opposed to the light-blue tiles. */
 bool IsBlue(const Rgb& c) {
     return c.b >= 96 && c.r * 2 < c.b && c.g * 2 < c.b;
 }
@@ -460,11 +461,11 @@ void PrintTo(const ExpectedBitmap& bitmap, std::ostream* os) {
     *os << "bitmap " << bitmap.id;
 }
 
-// A decoded bitmap, top row first.
+/* A decoded bitmap, top row first. */
 struct Picture {
     LONG width = 0, height = 0;
     std::vector<Rgb> colour;
-    std::vector<BYTE> alpha;  // 255 for bitmaps without alpha
+    std::vector<BYTE> alpha;  /* 255 for bitmaps without alpha */
     const Rgb& At(LONG x, LONG y) const { return colour[y * width + x]; }
     BYTE AlphaAt(LONG x, LONG y) const { return alpha[y * width + x]; }
     bool IsCorner(LONG x, LONG y) const {
@@ -472,7 +473,7 @@ struct Picture {
     }
 };
 
-// Checks the header of a BI_RGB bitmap resource and decodes its pixels.
+/* Checks the header of a BI_RGB bitmap resource and decodes its pixels. */
 void Decode(const ExpectedBitmap& bitmap, Picture* picture) {
     Blob blob = FindBlob(RT_BITMAP, bitmap.id,
                          MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
@@ -508,7 +509,7 @@ void Decode(const ExpectedBitmap& bitmap, Picture* picture) {
     picture->colour.assign(bitmap.width * bitmap.height, Rgb{});
     picture->alpha.assign(bitmap.width * bitmap.height, 255);
     for (LONG y = 0; y < bitmap.height; ++y) {
-        const BYTE* row = bits + (bitmap.height - 1 - y) * stride;  // bottom-up
+        const BYTE* row = bits + (bitmap.height - 1 - y) * stride;  /* bottom-up */
         for (LONG x = 0; x < bitmap.width; ++x) {
             Rgb& colour = picture->colour[y * bitmap.width + x];
             if (bitmap.bits == 32) {
@@ -528,7 +529,7 @@ void Decode(const ExpectedBitmap& bitmap, Picture* picture) {
     }
 }
 
-// The x range and the widest row of the pixels of one colour.
+/* The x range and the widest row of the pixels of one colour. */
 struct Extent {
     int count = 0;
     LONG minX = 0, maxX = 0;
@@ -560,8 +561,7 @@ Extent ExtentOf(const Picture& picture, bool (*match)(const Rgb&, const Rgb&),
 bool Same(const Rgb& a, const Rgb& b) { return a == b; }
 bool BlueLike(const Rgb& a, const Rgb&) { return IsBlue(a); }
 
-// ---------------------------------------------------------------------------
-// String table.
+/* String table. */
 
 class StringTableTest : public testing::TestWithParam<Language> {};
 
@@ -590,9 +590,11 @@ TEST_P(StringTableTest, HoldsNoOtherStrings) {
     }
 }
 
-// The module reads the name, the version and the uninstall prompt into
-// 80-byte buffers, and the dialog caption and its messages into 256-byte
-// ones, in the ANSI code page of the language's own systems.
+/*
+** The module reads the name, the version and the uninstall prompt into
+** 80-byte buffers, and the dialog caption and its messages into 256-byte
+** ones, in the ANSI code page of the language's own systems.
+*/
 TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
     const WORD language = GetParam().id;
     const UINT codePage = language == kChinese ? 936 : 932;
@@ -618,20 +620,22 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
 INSTANTIATE_TEST_SUITE_P(Languages, StringTableTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(StringTable, ExistsInExactlyTheTwoLanguages) {
+TEST(StringTableLanguageTest, ExistsInExactlyTheTwoLanguages) {
     EXPECT_EQ(LanguagesOf(RT_STRING, 1), (std::set<WORD>{kChinese, kJapanese}));
 }
 
-// LoadStringA converts the text to the ANSI code page. The expectation is
-// taken from the code page: Japanese under 932, Chinese under 936.
-//
-// Which language LoadStringA picks is up to the system: Windows goes by the
-// thread's UI language, Wine by the thread's locale and then the user's
-// locale (both from LC_MESSAGES/LANG); with neither language among them,
-// Wine takes the module's first, Japanese. The thread is set to the language
-// of the code page in both respects, as on a Japanese or Chinese system, and
-// put back afterwards.
-TEST(LoadStringA, ReturnsTheTextInTheAnsiCodePage) {
+/*
+** LoadStringA converts the text to the ANSI code page. The expectation is
+** taken from the code page: Japanese under 932, Chinese under 936.
+**
+** Which language LoadStringA picks is up to the system: Windows goes by the
+** thread's UI language, Wine by the thread's locale and then the user's
+** locale (both from LC_MESSAGES/LANG); with neither language among them,
+** Wine takes the module's first, Japanese. The thread is set to the language
+** of the code page in both respects, as on a Japanese or Chinese system, and
+** put back afterwards.
+*/
+TEST(AnsiStringTest, LoadStringAReturnsTheTextInTheAnsiCodePage) {
     const UINT codePage = GetACP();
     WORD language;
     if (codePage == 932) {
@@ -667,8 +671,7 @@ TEST(LoadStringA, ReturnsTheTextInTheAnsiCodePage) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// Properties dialog.
+/* Properties dialog. */
 
 class DialogTest : public testing::TestWithParam<Language> {};
 
@@ -728,13 +731,12 @@ TEST_P(DialogTest, MatchesTheLayout) {
 INSTANTIATE_TEST_SUITE_P(Languages, DialogTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(Dialog, ExistsInExactlyTheTwoLanguages) {
+TEST(DialogLanguageTest, ExistsInExactlyTheTwoLanguages) {
     EXPECT_EQ(LanguagesOf(RT_DIALOG, 103),
               (std::set<WORD>{kChinese, kJapanese}));
 }
 
-// ---------------------------------------------------------------------------
-// Bitmaps.
+/* Bitmaps. */
 
 class BitmapTest : public testing::TestWithParam<ExpectedBitmap> {};
 
@@ -758,15 +760,15 @@ TEST_P(BitmapTest, HasTheTransparencyOfItsDepth) {
             const Rgb& colour = picture.At(x, y);
             switch (bitmap.bits) {
             case 32:
-                // Transparent corners, everything else opaque.
+                /* Transparent corners, everything else opaque. */
                 EXPECT_EQ(picture.AlphaAt(x, y), corner ? 0 : 255);
                 break;
             case 8:
-                // Magenta is the mask colour: at the corners, nowhere else.
+                /* Magenta is the mask colour: at the corners, nowhere else. */
                 EXPECT_EQ(colour == kMagenta, corner) << Describe(colour);
                 break;
             default:
-                // No transparent colour: the corners show the silver ground.
+                /* No transparent colour: the corners show the silver ground. */
                 EXPECT_FALSE(colour == kMagenta);
                 if (corner) {
                     EXPECT_EQ(colour, kSilver);
@@ -827,7 +829,7 @@ TEST_P(BitmapTest, HasTheColoursOfItsLook) {
 INSTANTIATE_TEST_SUITE_P(All, BitmapTest, testing::ValuesIn(kBitmaps),
                          BitmapName);
 
-// The bitmaps in colour, whose letters and arrow can be told apart by colour.
+/* The bitmaps in colour, whose letters and arrow can be told apart by colour. */
 std::vector<ExpectedBitmap> ColouredBitmaps() {
     std::vector<ExpectedBitmap> coloured;
     for (const ExpectedBitmap& bitmap : kBitmaps)
@@ -837,8 +839,10 @@ std::vector<ExpectedBitmap> ColouredBitmaps() {
 
 class ColouredBitmapTest : public testing::TestWithParam<ExpectedBitmap> {};
 
-// The letters stand at the left and the arrow at the right; the arrow's
-// widest row (its head) lies in the lower half, so it points down.
+/*
+** The letters stand at the left and the arrow at the right; the arrow's
+** widest row (its head) lies in the lower half, so it points down.
+*/
 TEST_P(ColouredBitmapTest, ShowsLettersLeftAndAnArrowPointingDownRight) {
     const ExpectedBitmap& bitmap = GetParam();
     Picture picture;
@@ -862,7 +866,7 @@ TEST_P(ColouredBitmapTest, ShowsLettersLeftAndAnArrowPointingDownRight) {
 INSTANTIATE_TEST_SUITE_P(Coloured, ColouredBitmapTest,
                          testing::ValuesIn(ColouredBitmaps()), BitmapName);
 
-TEST(Bitmaps, ThereIsNoBitmap110) {
+TEST(BitmapSetTest, HasNoBitmap110) {
     EXPECT_EQ(FindResourceA(g_module, MAKEINTRESOURCEA(110), RT_BITMAP),
               nullptr);
 }
