@@ -866,10 +866,6 @@ TEST_P(ColouredBitmapTest, ShowsLettersLeftAndAnArrowPointingDownRight) {
 INSTANTIATE_TEST_SUITE_P(Coloured, ColouredBitmapTest,
                          testing::ValuesIn(ColouredBitmaps()), BitmapName);
 
-TEST(BitmapSetTest, HasNoBitmap110) {
-    EXPECT_EQ(FindResourceA(g_module, MAKEINTRESOURCEA(110), RT_BITMAP),
-              nullptr);
-}
 
 }  // namespace
 
