@@ -10,8 +10,14 @@
 ** --demo-sort has the window run the command by itself a moment after it
 ** shows and close a moment later, for tests and demonstrations.
 **
+** --properties and --uninstall can have the host press the button of the
+** module's window (--ok, --cancel, --yes, --no) as soon as it shows. The
+** modes with windows need a display; without one they stop at once.
+**
 ** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
-** (with one line on stderr and nothing on stdout).
+** or no display (with one line on stderr and nothing on stdout), 4 no
+** window could be opened although DISPLAY is set (Wine's session for the
+** prefix was started without a display and has not ended yet).
 */
 #include "sortlines.h"
 
@@ -25,7 +31,8 @@
 
 #define USAGE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] " \
     "[--wrap N] [--report] [-o OUT] FILE | --info [--select Y1:X1-Y2:X2] [FILE] | " \
-    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties | --uninstall"
+    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties [--ok|--cancel] | " \
+    "--uninstall [--yes|--no]"
 
 /* The modes, the option that chooses each, and the options each takes. */
 static const struct ModeRule {
@@ -49,6 +56,19 @@ static const struct OptionName {
     { OPT_SELECT, L"--select" }, { OPT_LOCALE, L"--locale" }, { OPT_FLAGS, L"--flags" },
     { OPT_WRAP, L"--wrap" }, { OPT_REPORT, L"--report" }, { OPT_OUTPUT, L"-o" }, { OPT_DLL, L"--dll" },
     { OPT_DEMO, L"--demo-sort" },
+};
+
+/* The answers the host can give, and the mode whose window has each button. */
+static const struct Answer {
+    const wchar_t* option;
+    int button;
+    Mode mode;
+    const wchar_t* modeOption;
+} g_answers[] = {
+    { L"--ok", IDOK, MODE_PROPERTIES, L"--properties" },
+    { L"--cancel", IDCANCEL, MODE_PROPERTIES, L"--properties" },
+    { L"--yes", IDYES, MODE_UNINSTALL, L"--uninstall" },
+    { L"--no", IDNO, MODE_UNINSTALL, L"--uninstall" },
 };
 
 #define COUNT(a) (sizeof(a) / sizeof((a)[0]))
@@ -147,6 +167,27 @@ static BOOL IsModeOption(const wchar_t* a)
     return FALSE;
 }
 
+static BOOL IsAnswerOption(const wchar_t* a)
+{
+    for (size_t i = 0; i < COUNT(g_answers); i++)
+        if (wcscmp(a, g_answers[i].option) == 0)
+            return TRUE;
+    return FALSE;
+}
+
+/* One answer only: --yes --no would leave the user guessing which counts. */
+static void SetAnswer(Options* o, const wchar_t* option)
+{
+    for (size_t i = 0; i < COUNT(g_answers); i++) {
+        if (wcscmp(option, g_answers[i].option) != 0)
+            continue;
+        if ((o->given & OPT_ANSWER) && o->answer != g_answers[i].button)
+            Usage("only one of --ok, --cancel, --yes and --no may be given", option);
+        o->answer = g_answers[i].button;
+        o->given |= OPT_ANSWER;
+    }
+}
+
 /* Each mode takes only the options and the file that mean something to it. */
 static void CheckModeOptions(const Options* o)
 {
@@ -157,6 +198,12 @@ static void CheckModeOptions(const Options* o)
     for (size_t i = 0; i < COUNT(g_optionNames); i++)
         if ((o->given & g_optionNames[i].bit) && !(rule->takes & g_optionNames[i].bit))
             Conflict(g_optionNames[i].name, o->modeOption);
+    for (size_t i = 0; i < COUNT(g_answers); i++) {
+        if ((o->given & OPT_ANSWER) && o->answer == g_answers[i].button && o->mode != g_answers[i].mode) {
+            fprintf(stderr, "sortlines: %ls goes only with %ls\n", g_answers[i].option, g_answers[i].modeOption);
+            exit(2);
+        }
+    }
     if (rule->input < 0 && o->input != NULL) {
         fprintf(stderr, "sortlines: %ls takes no input file: %ls\n", o->modeOption, o->input);
         exit(2);
@@ -207,6 +254,8 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
             o->given |= OPT_DLL;
         } else if (IsModeOption(a)) {
             SetMode(o, a);
+        } else if (IsAnswerOption(a)) {
+            SetAnswer(o, a);
         } else if (a[0] == L'-' && a[1] != L'\0') {
             Usage("unknown option", a);
         } else if (o->input != NULL) {
@@ -319,6 +368,18 @@ int wmain(int argc, wchar_t** argv)
     Options o;
     ParseOptions(argc, argv, &o);
 
+    /* Checked before anything is stored or loaded: without a display the
+       modes with windows would wait for a window nobody can see or answer. */
+    if (o.mode == MODE_WINDOW || o.mode == MODE_PROPERTIES || o.mode == MODE_UNINSTALL) {
+        if (GetEnvironmentVariableW(L"DISPLAY", NULL, 0) == 0) {
+            fprintf(stderr, "sortlines: %ls needs a display: set DISPLAY, or run it under xvfb-run\n",
+                    o.modeOption);
+            return 2;
+        }
+        if (!CanOpenWindows())
+            Fail(4, "cannot open a window: Wine's session for this prefix has no display", NULL);
+    }
+
     std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
     if (HostCreateEditor(NULL) == NULL)
         Fail(1, "cannot create the editor window", NULL);
@@ -336,10 +397,6 @@ int wmain(int argc, wchar_t** argv)
     if (!PlugInLoad(dllPath.c_str(), &plugIn))
         Fail(1, "cannot load the module", dllPath.c_str());
 
-    /* the modes that wait for the user would otherwise seem to hang */
-    if (o.mode != MODE_SORT && o.mode != MODE_INFO && _wgetenv(L"ZTOA_VIRTUAL_DISPLAY") != NULL)
-        fprintf(stderr, "sortlines: no DISPLAY; the window opens on a virtual display that nobody sees\n");
-
     int status = 0;
     switch (o.mode) {
     case MODE_SORT:
@@ -354,10 +411,10 @@ int wmain(int argc, wchar_t** argv)
             SaveDocument(o.output, encoding);
         break;
     case MODE_PROPERTIES:
-        status = RunProperties(&plugIn);
+        status = RunProperties(&plugIn, o.answer);
         break;
     case MODE_UNINSTALL:
-        status = RunUninstall(&plugIn, dllPath.c_str());
+        status = RunUninstall(&plugIn, dllPath.c_str(), o.answer);
         break;
     }
     HostDestroyEditor();
