@@ -376,8 +376,15 @@ int wmain(int argc, wchar_t** argv)
                     o.modeOption);
             return 2;
         }
-        if (!CanOpenWindows())
-            Fail(4, "cannot open a window: Wine's session for this prefix has no display", NULL);
+        if (!CanOpenWindows()) {
+            wchar_t display[64];
+            DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 64);
+            if (n == 0 || n >= 64)
+                wcscpy(display, L"?");
+            fprintf(stderr, "sortlines: cannot open a window on display %ls: no X server there, or Wine's "
+                    "session for this prefix was started without a display and has not ended\n", display);
+            return 4;
+        }
     }
 
     std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
