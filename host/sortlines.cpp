@@ -363,30 +363,38 @@ static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, co
     return 0;
 }
 
+/*
+** The modes with windows stop here, before anything is stored or loaded,
+** when there is no display: they would wait for a window that nobody can
+** see or answer. The host runs under Wine, whose windows go to the X
+** display that DISPLAY names. Exits with status 2 without DISPLAY, 4 when
+** no window can be made on it.
+*/
+static void CheckDisplay(const Options* o)
+{
+    if (o->mode != MODE_WINDOW && o->mode != MODE_PROPERTIES && o->mode != MODE_UNINSTALL)
+        return;
+    wchar_t display[64];
+    DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 64);
+    if (n == 0) {
+        fprintf(stderr, "sortlines: %ls needs a display: set DISPLAY, or run it under xvfb-run\n", o->modeOption);
+        exit(2);
+    }
+    if (n >= 64)
+        wcscpy(display, L"?");
+    if (!CanOpenWindows()) {
+        fprintf(stderr, "sortlines: cannot open a window on display %ls: no X server there, or Wine's "
+                "session for this prefix was started without a display and has not ended\n", display);
+        exit(4);
+    }
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     Options o;
     ParseOptions(argc, argv, &o);
 
-    /* Checked before anything is stored or loaded: without a display the
-       modes with windows would wait for a window nobody can see or answer. */
-    if (o.mode == MODE_WINDOW || o.mode == MODE_PROPERTIES || o.mode == MODE_UNINSTALL) {
-        if (GetEnvironmentVariableW(L"DISPLAY", NULL, 0) == 0) {
-            fprintf(stderr, "sortlines: %ls needs a display: set DISPLAY, or run it under xvfb-run\n",
-                    o.modeOption);
-            return 2;
-        }
-        if (!CanOpenWindows()) {
-            wchar_t display[64];
-            DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 64);
-            if (n == 0 || n >= 64)
-                wcscpy(display, L"?");
-            fprintf(stderr, "sortlines: cannot open a window on display %ls: no X server there, or Wine's "
-                    "session for this prefix was started without a display and has not ended\n", display);
-            return 4;
-        }
-    }
-
+    CheckDisplay(&o);
     std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
     if (HostCreateEditor(NULL) == NULL)
         Fail(1, "cannot create the editor window", NULL);
