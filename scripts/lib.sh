@@ -119,25 +119,34 @@ ztoa_use_prefix() {
     if [ "$1" = i686 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
 }
 
+# Whether the prefix was ever booted. Wine writes .update-timestamp when it
+# creates a prefix; system.reg appears only when a wineserver ends, so a
+# prefix that a persistent wineserver keeps has none yet.
+ztoa_prefix_booted() {
+    [ -f "$WINEPREFIX/.update-timestamp" ]
+}
+
 # Boots the prefix if it never was, detached: the services Wine starts on
 # the first run would otherwise inherit that run's output and hold a
 # caller's pipe (ctest's, or a $(...)) open until the wineserver ends.
 ztoa_boot_prefix() {
-    [ ! -f "$WINEPREFIX/system.reg" ] || return 0
+    ! ztoa_prefix_booted || return 0
     mkdir -p "$WINEPREFIX"
     "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$1" wineboot -i </dev/null >/dev/null 2>&1 || true
 }
 
-# Starts Xvfb (unless DISPLAY is set) and a persistent wineserver for the
-# prefix of build/ARCH, both detached from our output, and stops them when
-# the shell exits (through ztoa_on_exit). Under a caller that already runs
-# them (ZTOA_SERVICES set), does nothing.
+# Starts an Xvfb of our own and a persistent wineserver for the prefix of
+# build/ARCH, both detached from our output, and stops them when the shell
+# exits (through ztoa_on_exit). The tests' windows never show on the
+# user's display, and whatever runs under these services (ZTOA_SERVICES
+# set; the function then does nothing) may drive that display with xdotool.
 ztoa_start_services() {
     local arch=$1
     ztoa_use_prefix "$arch"
     [ -z "${ZTOA_SERVICES:-}" ] || return 0
     export ZTOA_SERVICES=1
     ztoa_on_exit ztoa_stop_services
+    unset DISPLAY
     ztoa_start_display
     # A wineserver that some other run already keeps for this prefix is
     # shared, and left running at the end.
@@ -146,8 +155,11 @@ ztoa_start_services() {
     if ! "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1; then
         ZTOA_WINESERVER=
     fi
-    ztoa_boot_prefix "$arch"
-    "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot </dev/null >/dev/null 2>&1 || true
+    # Boot the prefix now, detached (see ztoa_boot_prefix), so that its
+    # services do not hold ctest's pipe.
+    local boot=""
+    ztoa_prefix_booted || boot=-i
+    "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot $boot </dev/null >/dev/null 2>&1 || true
 }
 
 ztoa_stop_services() {
