@@ -10,10 +10,16 @@
 ** --demo-sort has the window run the command by itself a moment after it
 ** shows and close a moment later, for tests and demonstrations.
 **
+** --properties and --uninstall can have the host press the button of the
+** module's window (--ok, --cancel, --yes, --no) as soon as it shows. The
+** modes with windows need a display; without one they stop at once.
+**
 ** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
-** (with one line on stderr and nothing on stdout), 3 the module did not
-** sort and told the user why in a message box (its text goes to stderr;
-** the document, unsorted, is written all the same).
+** or no display (with one line on stderr and nothing on stdout), 3 the
+** module did not sort and told the user why in a message box (its text
+** goes to stderr; the document, unsorted, is written all the same), 4 no
+** window could be opened although DISPLAY is set (Wine's session for the
+** prefix was started without a display and has not ended yet).
 */
 #include "sortlines.h"
 #include "../settings/keypath.h"
@@ -26,7 +32,8 @@
 
 #define USAGE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] " \
     "[--wrap N] [--report] [-o OUT] FILE | --info [--select Y1:X1-Y2:X2] [FILE] | " \
-    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties | --uninstall"
+    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties [--ok|--cancel] | " \
+    "--uninstall [--yes|--no]"
 
 /* The modes, the option that chooses each, and the options each takes. */
 static const struct ModeRule {
@@ -50,6 +57,19 @@ static const struct OptionName {
     { OPT_SELECT, L"--select" }, { OPT_LOCALE, L"--locale" }, { OPT_FLAGS, L"--flags" },
     { OPT_WRAP, L"--wrap" }, { OPT_REPORT, L"--report" }, { OPT_OUTPUT, L"-o" }, { OPT_DLL, L"--dll" },
     { OPT_DEMO, L"--demo-sort" },
+};
+
+/* The answers the host can give, and the mode whose window has each button. */
+static const struct Answer {
+    const wchar_t* option;
+    int button;
+    Mode mode;
+    const wchar_t* modeOption;
+} g_answers[] = {
+    { L"--ok", IDOK, MODE_PROPERTIES, L"--properties" },
+    { L"--cancel", IDCANCEL, MODE_PROPERTIES, L"--properties" },
+    { L"--yes", IDYES, MODE_UNINSTALL, L"--uninstall" },
+    { L"--no", IDNO, MODE_UNINSTALL, L"--uninstall" },
 };
 
 #define COUNT(a) (sizeof(a) / sizeof((a)[0]))
@@ -145,6 +165,27 @@ static BOOL IsModeOption(const wchar_t* a)
     return FALSE;
 }
 
+static BOOL IsAnswerOption(const wchar_t* a)
+{
+    for (size_t i = 0; i < COUNT(g_answers); i++)
+        if (wcscmp(a, g_answers[i].option) == 0)
+            return TRUE;
+    return FALSE;
+}
+
+/* One answer only: --yes --no would leave the user guessing which counts. */
+static void SetAnswer(Options* o, const wchar_t* option)
+{
+    for (size_t i = 0; i < COUNT(g_answers); i++) {
+        if (wcscmp(option, g_answers[i].option) != 0)
+            continue;
+        if ((o->given & OPT_ANSWER) && o->answer != g_answers[i].button)
+            Usage("only one of --ok, --cancel, --yes and --no may be given", option);
+        o->answer = g_answers[i].button;
+        o->given |= OPT_ANSWER;
+    }
+}
+
 /* Each mode takes only the options and the file that mean something to it. */
 static void CheckModeOptions(const Options* o)
 {
@@ -155,6 +196,12 @@ static void CheckModeOptions(const Options* o)
     for (size_t i = 0; i < COUNT(g_optionNames); i++)
         if ((o->given & g_optionNames[i].bit) && !(rule->takes & g_optionNames[i].bit))
             Conflict(g_optionNames[i].name, o->modeOption);
+    for (size_t i = 0; i < COUNT(g_answers); i++) {
+        if ((o->given & OPT_ANSWER) && o->answer == g_answers[i].button && o->mode != g_answers[i].mode) {
+            fprintf(stderr, "sortlines: %ls goes only with %ls\n", g_answers[i].option, g_answers[i].modeOption);
+            exit(2);
+        }
+    }
     if (rule->input < 0 && o->input != NULL) {
         fprintf(stderr, "sortlines: %ls takes no input file: %ls\n", o->modeOption, o->input);
         exit(2);
@@ -205,6 +252,8 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
             o->given |= OPT_DLL;
         } else if (IsModeOption(a)) {
             SetMode(o, a);
+        } else if (IsAnswerOption(a)) {
+            SetAnswer(o, a);
         } else if (a[0] == L'-' && a[1] != L'\0') {
             Usage("unknown option", a);
         } else if (o->input != NULL) {
@@ -322,11 +371,38 @@ static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, co
     return 3;
 }
 
+/*
+** The modes with windows stop here, before anything is stored or loaded,
+** when there is no display: they would wait for a window that nobody can
+** see or answer. The host runs under Wine, whose windows go to the X
+** display that DISPLAY names. Exits with status 2 without DISPLAY, 4 when
+** no window can be made on it.
+*/
+static void CheckDisplay(const Options* o)
+{
+    if (o->mode != MODE_WINDOW && o->mode != MODE_PROPERTIES && o->mode != MODE_UNINSTALL)
+        return;
+    wchar_t display[64];
+    DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 64);
+    if (n == 0) {
+        fprintf(stderr, "sortlines: %ls needs a display: set DISPLAY, or run it under xvfb-run\n", o->modeOption);
+        exit(2);
+    }
+    if (n >= 64)
+        wcscpy(display, L"?");
+    if (!CanOpenWindows()) {
+        fprintf(stderr, "sortlines: cannot open a window on display %ls: no X server there, or Wine's "
+                "session for this prefix was started without a display and has not ended\n", display);
+        exit(4);
+    }
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     Options o;
     ParseOptions(argc, argv, &o);
 
+    CheckDisplay(&o);
     std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
     if (HostCreateEditor(NULL) == NULL)
         Fail(1, "cannot create the editor window", NULL);
@@ -345,10 +421,6 @@ int wmain(int argc, wchar_t** argv)
     if (!PlugInLoad(dllPath.c_str(), &plugIn))
         Fail(1, "cannot load the module", dllPath.c_str());
 
-    /* the modes that wait for the user would otherwise seem to hang */
-    if (o.mode != MODE_SORT && o.mode != MODE_INFO && _wgetenv(L"ZTOA_VIRTUAL_DISPLAY") != NULL)
-        fprintf(stderr, "sortlines: no DISPLAY; the window opens on a virtual display that nobody sees\n");
-
     int status = 0;
     switch (o.mode) {
     case MODE_SORT:
@@ -363,10 +435,10 @@ int wmain(int argc, wchar_t** argv)
             Fail(error.status, error.message, o.output);
         break;
     case MODE_PROPERTIES:
-        status = RunProperties(&plugIn);
+        status = RunProperties(&plugIn, o.answer);
         break;
     case MODE_UNINSTALL:
-        status = RunUninstall(&plugIn, dllPath.c_str());
+        status = RunUninstall(&plugIn, dllPath.c_str(), o.answer);
         break;
     }
     HostDestroyEditor();

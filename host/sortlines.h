@@ -25,6 +25,7 @@ typedef struct Options {
     const wchar_t* output;
     const wchar_t* input;
     const wchar_t* dll;
+    int answer;                  /* with OPT_ANSWER: IDYES, IDNO, IDOK or IDCANCEL */
 } Options;
 
 /* Options, by bit, so that each mode can say which it takes. */
@@ -36,6 +37,7 @@ typedef struct Options {
 #define OPT_OUTPUT 0x20
 #define OPT_DLL    0x40
 #define OPT_DEMO   0x80   /* --demo-sort: the window runs the command by itself */
+#define OPT_ANSWER 0x1000 /* --yes, --no, --ok, --cancel: the host answers the module's window */
 
 /* Prints "sortlines: message[: detail]" on stderr and exits with status. */
 void Fail(int status, const char* message, const wchar_t* detail);
@@ -57,7 +59,10 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error);   
 /* The modes other than sorting; each returns the exit status. */
 int RunInfo(const PlugIn* plugIn);
 int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort);
-int RunProperties(const PlugIn* plugIn);
-int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath);
+int RunProperties(const PlugIn* plugIn, int answer);
+int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer);
+
+/* Whether a top-level window can be made: FALSE without a working display. */
+BOOL CanOpenWindows(void);
 
 #endif

@@ -31,9 +31,12 @@
 /* The toolbar shows the large 256-colour pictures: normal, grayed, dark. */
 #define TOOLBAR_BITMAP_BITS (BMP_LARGE | BMP_256_COLORS)
 
-/* --demo-sort: the command runs this long after the window shows, and the window closes as long after that. */
+/* --demo-sort: the steps of the demonstration, this far apart. */
 #define DEMO_TIMER    1
-#define DEMO_DELAY_MS 700
+#define DEMO_DELAY_MS 500
+
+/* How often the host looks for the module's window to answer it. */
+#define ANSWER_POLL_MS 50
 
 #define POSITION_PART_WIDTH 260   /* pixels of the status bar's right part */
 #define TEXT_SIZE 256
@@ -52,7 +55,8 @@ static std::wstring g_menuText;           /* the module's menu text, also the to
 static std::wstring g_statusText;         /* the module's status text */
 static BOOL g_uninstalled;                /* the plug-in has been uninstalled */
 static DWORD g_viewSelStart, g_viewSelEnd; /* the view selection last copied */
-static int g_demoStep;                    /* --demo-sort: 0 sorts next, 1 closes next */
+static int g_demoStep;                    /* --demo-sort: the next step, counted from 0 */
+static int g_answerButton;                /* the button to press in the module's window, or 0 */
 
 /* ---- The view -------------------------------------------------------- */
 
@@ -421,14 +425,45 @@ static LRESULT OnViewSelection(void)
     return 0;
 }
 
-/* --demo-sort: the command as if chosen from the menu, then the window closes. */
+/*
+** Prints the state in which the Plug-ins menu shows the command, and the
+** toolbar button's, as the user would see them: on stderr, for tests.
+*/
+static void ReportCommandState(void)
+{
+    UINT menu = GetMenuState(g_hmenuPlugIns, IDM_SORT, MF_BYCOMMAND);
+    BOOL button = (BOOL)SendMessageW(g_hwndToolbar, TB_ISBUTTONENABLED, IDM_SORT, 0);
+    fprintf(stderr, "menu item: %s\n", menu != (UINT)-1 && (menu & MF_GRAYED) ? "greyed" : "enabled");
+    fprintf(stderr, "toolbar button: %s\n", button ? "enabled" : "disabled");
+}
+
+/*
+** --demo-sort, one step a timer tick: open the Plug-ins menu as the menu
+** bar does (the timer keeps ticking inside the menu's loop), report the
+** command's state and close the menu, run the command as the menu item
+** does, close the window.
+*/
 static LRESULT OnDemoTimer(HWND hwnd)
 {
-    if (g_demoStep++ == 0) {
+    switch (g_demoStep++) {
+    case 0: {
+        RECT frame;
+        GetWindowRect(hwnd, &frame);
+        TrackPopupMenu(g_hmenuPlugIns, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RETURNCMD,
+                       frame.left + 40, frame.top + 60, 0, hwnd, NULL);
+        break;
+    }
+    case 1:
+        ReportCommandState();
+        EndMenu();
+        break;
+    case 2:
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDM_SORT, 0), 0);
-    } else {
+        break;
+    default:
         KillTimer(hwnd, DEMO_TIMER);
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        break;
     }
     return 0;
 }
@@ -538,11 +573,54 @@ int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort)
     return 0;
 }
 
+/*
+** Presses the answer's button in a shown window of this thread that has
+** one: a click, as the user's, so that the window's own code decides what
+** it means. lParam points to a BOOL set when the button was pressed.
+*/
+static BOOL CALLBACK PressAnswerIn(HWND hwnd, LPARAM lParam)
+{
+    HWND button = GetDlgItem(hwnd, g_answerButton);
+    if (!IsWindowVisible(hwnd) || button == NULL || !IsWindowVisible(button) || !IsWindowEnabled(button))
+        return TRUE;
+    *(BOOL*)lParam = TRUE;
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return FALSE;
+}
+
+/* Runs inside the module's modal loop until the answer has been given. */
+static void CALLBACK OnAnswerTimer(HWND hwnd, UINT message, UINT_PTR id, DWORD time)
+{
+    (void)hwnd;
+    (void)message;
+    (void)time;
+    BOOL pressed = FALSE;
+    EnumThreadWindows(GetCurrentThreadId(), PressAnswerIn, (LPARAM)&pressed);
+    if (pressed)
+        KillTimer(NULL, id);
+}
+
+/*
+** Makes one of the module's requests with the hidden frame as the owner of
+** its windows; with an answer (IDOK, IDYES...), the host presses that
+** button of the module's window once it shows.
+*/
+static LRESULT RequestWithAnswer(HWND frame, UINT request, int answer)
+{
+    g_answerButton = answer;
+    UINT_PTR timer = answer != 0 ? SetTimer(NULL, 0, ANSWER_POLL_MS, OnAnswerTimer) : 0;
+    LRESULT result = g_plugIn->plugInProc(frame, request, 0, 0);
+    if (timer != 0)
+        KillTimer(NULL, timer);
+    g_answerButton = 0;
+    return result;
+}
+
 /* sortlines --properties: the dialog alone, owned by a hidden frame. */
-int RunProperties(const PlugIn* plugIn)
+int RunProperties(const PlugIn* plugIn, int answer)
 {
     HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE);
-    plugIn->plugInProc(frame, PP_SHOW_PROPERTIES, 0, 0);
+    RequestWithAnswer(frame, PP_SHOW_PROPERTIES, answer);
     DestroyFrame(frame);
     return 0;
 }
@@ -558,14 +636,29 @@ static BOOL SettingsKeyExists(const wchar_t* dllPath)
 }
 
 /* sortlines --uninstall: the plug-in asks; its answer and the key's fate are printed. */
-int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath)
+int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer)
 {
     HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE);
-    LRESULT result = plugIn->plugInProc(frame, PP_UNINSTALL, 0, 0);
+    LRESULT result = RequestWithAnswer(frame, PP_UNINSTALL, answer);
     DestroyFrame(frame);
     _setmode(_fileno(stdout), _O_BINARY);
     printf("uninstall: %ld (%s)\n", (long)result, result == 1 ? "uninstalled" : "kept");
     printf("settings key: %s\n", SettingsKeyExists(dllPath) ? "present" : "absent");
     fflush(stdout);
     return 0;
+}
+
+/*
+** Whether this process can make a top-level window. Under Wine it cannot
+** without a display, nor while the prefix's session, started without one,
+** has a desktop without one.
+*/
+BOOL CanOpenWindows(void)
+{
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, NULL, NULL,
+                                 GetModuleHandleW(NULL), NULL);
+    if (probe == NULL)
+        return FALSE;
+    DestroyWindow(probe);
+    return TRUE;
 }

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the built module file: a PE DLL of the right machine that imports
-# only the four system DLLs and exports its functions by name and ordinal.
+# only the four system DLLs and exports its functions by name and ordinal;
+# for the shipped 32-bit DLL also that Windows 95 and NT 4.0 can load it
+# and that its code runs on a 486.
 #   check_dll.sh DLL ARCH
 set -euo pipefail
 dll=$1 arch=$2
@@ -30,4 +32,17 @@ for name in OnCommand QueryStatus OnEvents GetMenuTextID GetStatusMessageID GetB
 done
 check "exactly seven exports" '[ "$(grep -c "^\s*\[ *[0-9]*\] " <<<"$exports")" = 7 ]'
 check "no decorated names exported" '! grep -q "@" <<<"$exports"'
+if [ "$arch" = i686 ]; then
+    check "subsystem and OS version 4.0" \
+        'grep -q "^MajorSubsystemVersion[[:space:]]*4$" <<<"$headers" && grep -q "^MinorSubsystemVersion[[:space:]]*0$" <<<"$headers" && grep -q "^MajorOSystemVersion[[:space:]]*4$" <<<"$headers"'
+    check "no TLS directory (Windows 95 loads no such DLL with LoadLibrary)" \
+        'grep -q "^Entry 9 00000000 00000000 Thread Storage" <<<"$headers"'
+    # Every instruction of the file, the C runtime's included (none is
+    # linked in), against what a 486 has: no CMOV/FCMOV/FCOMI (Pentium Pro),
+    # CMPXCHG8B/RDTSC/CPUID (Pentium), long NOPs, ENDBR, MMX, SSE or later.
+    newer=$("$objdump" -d --no-show-raw-insn "$dll" | grep -E \
+        $'\t(cmov|fcmov|fu?comi|cmpxchg8b|cmpxchg16b|rdtsc|rdpmc|cpuid|sysenter|sysexit|nop[wl]|endbr|emms|femms|pause|[lsm]fence|clflush|prefetch|movnt|fxsave|fxrstor|popcnt|lzcnt|tzcnt|movbe|crc32)|%[xyz]?mm[0-9]' || true)
+    found=$( [ -z "$newer" ] || awk -F'\t' '{ split($2, m, " "); print m[1] }' <<<"$newer" | sort | uniq -c | tr -s ' \n' ' ')
+    check "no instruction newer than the 486 (found:$found)" '[ -z "$newer" ]'
+fi
 exit $fail

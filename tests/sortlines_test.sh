@@ -9,11 +9,16 @@ passes=0
 
 wr() { "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" "$@" </dev/null >/dev/null 2>&1; }
 
+# With no window manager on the X server, Wine waits two seconds for one to
+# withdraw each closed window that it manages: the host's windows go unmanaged.
+x11_key='HKCU\Software\Wine\AppDefaults\sortlines.exe\X11 Driver'
 cleanup() {
     wr reg delete 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f
+    wr reg delete "$x11_key" /f
     rm -rf "$work"
 }
 trap cleanup EXIT
+wr reg add "$x11_key" /v Managed /d N /f
 
 pass() { passes=$((passes + 1)); echo "ok: $1"; }
 fail() { fails=$((fails + 1)); echo "FAILED: $1"; }
@@ -50,6 +55,9 @@ run --select 1:0-3:1 -o "$work/result.txt" "$work/bom.txt"
 printf '\xef\xbb\xbfkeep\nc\nb\na\nlast\n' >"$work/want"
 expect_bytes "BOM kept, only selected lines sorted, written to -o" "$work/want" "$work/result.txt"
 [ ! -s "$work/out" ] && pass "-o leaves stdout empty" || fail "-o leaves stdout empty"
+run -o /dev/full "$work/bom.txt"
+[ "$(cat "$work/status")" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && pass "a result that cannot be written: status 1, one line" \
+    || { fail "-o /dev/full (status $(cat "$work/status"))"; cat "$work/err"; }
 
 # Files are read a megabyte at a time. A UTF-8 file of three-byte characters,
 # larger than that, has characters cut by the reads and must come back as it
@@ -138,25 +146,80 @@ expect_line "the chosen selection is the one asked about" "selection: 1:2-1:2"
 info ja_JP.UTF-8 --select 2:1-0:0 "$work/three.txt"
 expect_line "a backward selection counts as well" "available: yes"
 
-# --window: the window shows the document, runs the command as the menu
-# item does (--demo-sort, so that no keyboard focus is needed) and closes;
-# the document goes to -o, nothing to stdout.
-if [ -n "${DISPLAY:-}" ]; then
-    printf 'b\nc\na\n' >"$work/win.txt"
-    run --window --demo-sort --select 0:0-3:0 --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
-    printf 'c\nb\na\n' >"$work/want"
-    expect_bytes "--window: the command sorts the view's selection, -o gets the document" "$work/want" "$work/win.out"
-    [ "$(cat "$work/status")" = 0 ] && [ ! -s "$work/out" ] && pass "--window exits 0 when closed, stdout empty" \
-        || { fail "--window exits 0 when closed, stdout empty (status $(cat "$work/status"))"; cat "$work/err"; }
-    printf 'a\nb\nc\n' >"$work/abc.txt"
-    run --window --demo-sort --select 1:0-2:1 -o "$work/win.out" "$work/abc.txt"
-    printf 'a\nc\nb\n' >"$work/want"
-    expect_bytes "--window: only the selected lines are sorted" "$work/want" "$work/win.out"
-    run --window --demo-sort --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
-    expect_bytes "--window: with only a caret the command is unavailable" "$work/win.txt" "$work/win.out"
-else
-    echo "skipped: --window checks (no display)"
-fi
+# --window: the window shows the document, opens its Plug-ins menu and
+# reports how the command shows there and on the toolbar, runs the command
+# as the menu item does (--demo-sort, so that no keyboard focus is needed)
+# and closes; the document goes to -o, nothing to stdout.
+# expect_err NAME LINE: the last run printed exactly that line on stderr.
+expect_err() {
+    if tr -d '\r' <"$work/err" | grep -qxF -- "$2"; then pass "$1"; else
+        fail "$1"; echo "  wanted: $2"; sed 's/^/  got:    /' "$work/err" | head -20; fi
+}
+printf 'b\nc\na\n' >"$work/win.txt"
+run --window --demo-sort --select 0:0-3:0 --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
+printf 'c\nb\na\n' >"$work/want"
+expect_bytes "--window: the command sorts the view's selection, -o gets the document" "$work/want" "$work/win.out"
+[ "$(cat "$work/status")" = 0 ] && [ ! -s "$work/out" ] && pass "--window exits 0 when closed, stdout empty" \
+    || { fail "--window exits 0 when closed, stdout empty (status $(cat "$work/status"))"; cat "$work/err"; }
+expect_err "--window: menu item enabled for a selection" "menu item: enabled"
+expect_err "--window: toolbar button enabled for a selection" "toolbar button: enabled"
+printf 'a\nb\nc\n' >"$work/abc.txt"
+run --window --demo-sort --select 1:0-2:1 -o "$work/win.out" "$work/abc.txt"
+printf 'a\nc\nb\n' >"$work/want"
+expect_bytes "--window: only the selected lines are sorted" "$work/want" "$work/win.out"
+run --window --demo-sort --locale 409 --flags 0 -o "$work/win.out" "$work/win.txt"
+expect_bytes "--window: with only a caret the command is unavailable" "$work/win.txt" "$work/win.out"
+expect_err "--window: menu item greyed with only a caret" "menu item: greyed"
+expect_err "--window: toolbar button disabled with only a caret" "toolbar button: disabled"
+
+# --properties and --uninstall through the real dialog and message box, the
+# host pressing the button. The settings as the registry holds them:
+settings() {
+    local v
+    for v in Locale Flags; do
+        "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" \
+            reg query 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /v "$v" </dev/null 2>/dev/null \
+            | sed -n "s/^ *$v *REG_DWORD *//p" | tr -d '\r' | grep . || echo absent
+    done | tr '\n' ' '
+}
+wr reg delete 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f
+run --properties --cancel
+[ "$(cat "$work/status")" = 0 ] && [ "$(settings)" = "absent absent " ] \
+    && pass "--properties, Cancel: nothing stored" || fail "--properties, Cancel: stored '$(settings)', status $(cat "$work/status")"
+run --properties --ok
+[ "$(cat "$work/status")" = 0 ] && [ "$(settings | cut -d' ' -f2)" = 0x0 ] && [ "$(settings | cut -d' ' -f1)" != absent ] \
+    && pass "--properties, OK: the dialog's settings stored ($(settings))" || fail "--properties, OK: stored '$(settings)'"
+run --properties --locale 411 --flags 20001 --ok
+[ "$(settings)" = "0x411 0x20001 " ] && pass "--properties, OK: the settings shown are the settings stored" \
+    || fail "--properties, OK after --locale 411 --flags 20001: '$(settings)'"
+run --uninstall --no
+[ "$(cat "$work/out")" = $'uninstall: 0 (kept)\nsettings key: present' ] && [ "$(settings)" = "0x411 0x20001 " ] \
+    && pass "--uninstall, No: the module answers 0, the key stays" || { fail "--uninstall --no"; cat "$work/out" "$work/err"; }
+run --uninstall --yes
+[ "$(cat "$work/out")" = $'uninstall: 1 (uninstalled)\nsettings key: absent' ] && [ "$(settings)" = "absent absent " ] \
+    && pass "--uninstall, Yes: the module answers 1, the key is gone" || { fail "--uninstall --yes"; cat "$work/out" "$work/err"; }
+
+# Without a display the modes with windows stop at once, with status 2 and
+# one line that says how to get one; sorting and --info need none.
+no_display() {
+    env -u DISPLAY timeout 60 "$root/scripts/sortlines" "$@" >"$work/out" 2>"$work/err"
+    local status=$?
+    if [ "$status" = 2 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q 'DISPLAY.*xvfb-run' "$work/err" \
+            && [ ! -s "$work/out" ]; then
+        pass "no display, $1: $(cat "$work/err")"
+    else
+        fail "no display, $* (status $status)"; cat "$work/err"
+    fi
+}
+no_display --window "$work/win.txt"
+no_display --properties
+no_display --uninstall
+no_display --uninstall --yes
+env -u DISPLAY timeout 60 "$root/scripts/sortlines" --locale 409 --flags 0 "$work/win.txt" >"$work/out" 2>"$work/err"
+printf 'c\nb\na\n' >"$work/want"
+expect_bytes "no display: sorting still works" "$work/want" "$work/out"
+env -u DISPLAY timeout 60 "$root/scripts/sortlines" --info >"$work/out" 2>"$work/err"
+grep -q '^menu text: ' "$work/out" && pass "no display: --info still works" || fail "no display: --info"
 
 # Bad input: status 2, one line on stderr, nothing on stdout.
 mkdir "$work/adir"
@@ -197,6 +260,9 @@ bad_case "--properties with an unknown option" --properties --bogus
 bad_case "--uninstall with a file" --uninstall "$work/crlf.txt"
 bad_case "--uninstall with --flags" --uninstall --flags 1
 bad_case "--demo-sort without --window" --demo-sort "$work/crlf.txt"
+bad_case "--yes without --uninstall" --properties --yes
+bad_case "--ok without --properties" --ok "$work/crlf.txt"
+bad_case "two answers" --uninstall --yes --no
 expect_bytes "bad runs leave the input alone" "$work/crlf.orig" "$work/crlf.txt"
 
 echo "$passes passed, $fails failed"
