@@ -258,23 +258,21 @@ static std::wstring LiteralPath(const wchar_t* path)
 /*
 ** Opens the file at path for the document. Only a regular file will do:
 ** a device or pipe named as input would be read as one, or wait for ever.
-** Returns INVALID_HANDLE_VALUE with *error set on failure.
+** Returns INVALID_HANDLE_VALUE with *failure set on failure.
 */
-static HANDLE OpenInput(const wchar_t* path, DocError* error)
+static HANDLE OpenInput(const wchar_t* path, Failure* failure)
 {
     std::wstring literal = LiteralPath(path);
     HANDLE file = literal.empty() ? INVALID_HANDLE_VALUE
         : CreateFileW(literal.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        error->status = 2;
-        error->message = "cannot open input file";
+        Fail(failure, 2, L"cannot open input file: %ls", path);
         return INVALID_HANDLE_VALUE;
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        error->status = 2;
-        error->message = "input is not a regular file";
+        Fail(failure, 2, L"input is not a regular file: %ls", path);
         return INVALID_HANDLE_VALUE;
     }
     return file;
@@ -282,11 +280,12 @@ static HANDLE OpenInput(const wchar_t* path, DocError* error)
 
 /*
 ** Reads the open file into the editor's document, replacing what it held;
-** *encoding gets the encoding the file came in. Returns FALSE with *error
-** set when the file is bad input (status 2: it cannot be read, invalid
-** UTF-8, UTF-16 of odd length, over 2 GB) or cannot be taken in (status 1).
+** *encoding gets the encoding the file came in. Returns FALSE with
+** *failure set when the file is bad input (status 2: it cannot be read,
+** invalid UTF-8, UTF-16 of odd length, over 2 GB) or cannot be taken in
+** (status 1).
 */
-BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error)
+BOOL ReadDocument(HANDLE file, Encoding* encoding, Failure* failure)
 {
     Loader loader;
     loader.file = file;
@@ -294,11 +293,8 @@ BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error)
         loader.pieces[k].units.resize(IO_CHUNK + 4);
     loader.encoding = ENC_UTF8;
     loader.error = NULL;
-    if (!StartHandoff(&loader.handoff, ReadPieces, &loader)) {
-        error->status = 1;
-        error->message = "cannot start reading the input file";
-        return FALSE;
-    }
+    if (!StartHandoff(&loader.handoff, ReadPieces, &loader))
+        return Fail(failure, 1, L"cannot start reading the input file");
 
     HostClearText();
     BOOL first = TRUE;
@@ -316,22 +312,21 @@ BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error)
     }
     EndHandoff(&loader.handoff);
     *encoding = loader.encoding;
-    if (loader.error != NULL) {
-        error->status = 2;
-        error->message = loader.error;
-        return FALSE;
-    }
+    if (loader.error != NULL)
+        return Fail(failure, 2, L"%hs", loader.error);
     return TRUE;
 }
 
 /* Reads the file at path into the document, as ReadDocument does. */
-BOOL LoadDocument(const wchar_t* path, Encoding* encoding, DocError* error)
+BOOL LoadDocument(const wchar_t* path, Encoding* encoding, Failure* failure)
 {
-    HANDLE file = OpenInput(path, error);
+    HANDLE file = OpenInput(path, failure);
     if (file == INVALID_HANDLE_VALUE)
         return FALSE;
-    BOOL loaded = ReadDocument(file, encoding, error);
+    BOOL loaded = ReadDocument(file, encoding, failure);
     CloseHandle(file);
+    if (!loaded && failure->status == 2)
+        Fail(failure, 2, L"%ls: %ls", failure->text, path);
     return loaded;
 }
 
@@ -394,10 +389,10 @@ static unsigned __stdcall WriteBatches(void* context)
 
 /*
 ** Writes the document to output, or to stdout when output is NULL, in the
-** given encoding. Returns FALSE with *error set when the output file
+** given encoding. Returns FALSE with *failure set when the output file
 ** cannot be made (status 2) or a write fails (status 1).
 */
-BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error)
+BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
 {
     Saver saver;
     if (output != NULL) {
@@ -405,11 +400,8 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error)
         saver.file = literal.empty() ? INVALID_HANDLE_VALUE
             : CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
-        if (saver.file == INVALID_HANDLE_VALUE) {
-            error->status = 2;
-            error->message = "cannot write output file";
-            return FALSE;
-        }
+        if (saver.file == INVALID_HANDLE_VALUE)
+            return Fail(failure, 2, L"cannot write output file: %ls", output);
     } else {
         saver.file = GetStdHandle(STD_OUTPUT_HANDLE);
     }
@@ -420,9 +412,7 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error)
     if (!StartHandoff(&saver.handoff, WriteBatches, &saver)) {
         if (output != NULL)
             CloseHandle(saver.file);
-        error->status = 1;
-        error->message = "cannot start writing the result";
-        return FALSE;
+        return Fail(failure, 1, L"cannot start writing the result");
     }
 
     int count = HostLineCount();
@@ -445,10 +435,9 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error)
     EndHandoff(&saver.handoff);
     if (output != NULL && !CloseHandle(saver.file))
         saver.failed = TRUE;
-    if (saver.failed) {
-        error->status = 1;
-        error->message = "cannot write the result";
-        return FALSE;
-    }
+    if (saver.failed && output != NULL)
+        return Fail(failure, 1, L"cannot write the result: %ls", output);
+    if (saver.failed)
+        return Fail(failure, 1, L"cannot write the result");
     return TRUE;
 }

@@ -660,7 +660,9 @@ HWND HostCreateEditor(HWND parent)
     wc.lpszClassName = className;
     wc.hCursor = LoadCursor(NULL, IDC_IBEAM);
     wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    RegisterClassW(&wc);
+    /* Registered by the first editor of this process, reused by the next. */
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return NULL;
 
     HostSetText(std::wstring());
     g_wrapWidth = 0;

@@ -20,7 +20,6 @@ static const struct BitmapAxis {
     { 0, "normal" }, { BMP_GRAYED, "grayed" }, { BMP_DARK, "dark" },
 };
 
-#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
 
 static void PrintText(const char* label, const std::wstring& text)
 {
@@ -62,9 +61,9 @@ static void PrintBitmaps(const PlugIn* plugIn)
 {
     UINT basic = plugIn->getBitmapID();
     printf("toolbar bitmap: %u (%s)\n", basic, DescribeBitmap(plugIn, basic).c_str());
-    for (size_t s = 0; s < COUNT(g_sizes); s++) {
-        for (size_t d = 0; d < COUNT(g_depths); d++) {
-            for (size_t v = 0; v < COUNT(g_variants); v++) {
+    for (size_t s = 0; s < ARRAYSIZE(g_sizes); s++) {
+        for (size_t d = 0; d < ARRAYSIZE(g_depths); d++) {
+            for (size_t v = 0; v < ARRAYSIZE(g_variants); v++) {
                 WPARAM bits = g_sizes[s].bit | g_depths[d].bit | g_variants[v].bit;
                 UINT id = (UINT)plugIn->plugInProc(HostEditorWindow(), PP_GET_BITMAP_ID, bits, 0);
                 DWORD mask = (DWORD)plugIn->plugInProc(HostEditorWindow(), PP_GET_MASK_COLOR, bits, 0);
@@ -91,11 +90,11 @@ static void PrintAvailability(const PlugIn* plugIn)
 ** Prints all that the editor would ask of the module, in the order it asks
 ** when it loads the module and later when it builds its menu.
 */
-int RunInfo(const PlugIn* plugIn)
+BOOL RunInfo(const PlugIn* plugIn, Failure* failure)
 {
     if (!plugIn->getMenuTextID || !plugIn->getStatusMessageID || !plugIn->getBitmapID
             || !plugIn->plugInProc || !plugIn->queryStatus)
-        Fail(1, "the module lacks an export the editor needs", NULL);
+        return Fail(failure, 1, L"the module lacks an export the editor needs");
     _setmode(_fileno(stdout), _O_BINARY);
     PrintStrings(plugIn);
     PrintRequestText(plugIn, "name", PP_GET_NAME);
@@ -103,6 +102,6 @@ int RunInfo(const PlugIn* plugIn)
     PrintBitmaps(plugIn);
     PrintAvailability(plugIn);
     if (fflush(stdout) != 0)
-        Fail(1, "cannot write the result", NULL);
-    return 0;
+        return Fail(failure, 1, L"cannot write the result");
+    return TRUE;
 }

@@ -72,22 +72,6 @@ static const struct Answer {
     { L"--no", IDNO, MODE_UNINSTALL, L"--uninstall" },
 };
 
-#define COUNT(a) (sizeof(a) / sizeof((a)[0]))
-
-void Fail(int status, const char* message, const wchar_t* detail)
-{
-    if (detail != NULL)
-        fprintf(stderr, "sortlines: %s: %ls\n", message, detail);
-    else
-        fprintf(stderr, "sortlines: %s\n", message);
-    exit(status);
-}
-
-static void Usage(const char* message, const wchar_t* detail)
-{
-    Fail(2, message, detail);
-}
-
 /* Parses an unsigned decimal number; FALSE unless the whole text is one. */
 static BOOL ParseDecimal(const wchar_t* s, const wchar_t** end, LONG* value)
 {
@@ -127,39 +111,41 @@ static BOOL ParseHex(const wchar_t* s, DWORD* value)
     return TRUE;
 }
 
-static const wchar_t* NeedValue(int argc, wchar_t** argv, int* i)
+/* The value after option argv[*i], or NULL with *failure set when there is none. */
+static const wchar_t* NeedValue(int argc, wchar_t** argv, int* i, Failure* failure)
 {
-    if (*i + 1 >= argc)
-        Usage("option needs a value", argv[*i]);
+    if (*i + 1 >= argc) {
+        Fail(failure, 2, L"option needs a value: %ls", argv[*i]);
+        return NULL;
+    }
     return argv[++*i];
 }
 
 /* other is NULL when sorting, which lacks only the window's own options. */
-static void Conflict(const wchar_t* option, const wchar_t* other)
+static BOOL Conflict(const wchar_t* option, const wchar_t* other, Failure* failure)
 {
     if (other == NULL)
-        fprintf(stderr, "sortlines: %ls cannot be used without --window\n", option);
-    else
-        fprintf(stderr, "sortlines: %ls cannot be used with %ls\n", option, other);
-    exit(2);
+        return Fail(failure, 2, L"%ls cannot be used without --window", option);
+    return Fail(failure, 2, L"%ls cannot be used with %ls", option, other);
 }
 
 /* Chooses the mode; a second, different mode is an error. */
-static void SetMode(Options* o, const wchar_t* option)
+static BOOL SetMode(Options* o, const wchar_t* option, Failure* failure)
 {
-    for (size_t m = 1; m < COUNT(g_modeRules); m++) {
+    for (size_t m = 1; m < ARRAYSIZE(g_modeRules); m++) {
         if (wcscmp(option, g_modeRules[m].option) != 0)
             continue;
         if (o->modeOption != NULL && o->mode != g_modeRules[m].mode)
-            Conflict(option, o->modeOption);
+            return Conflict(option, o->modeOption, failure);
         o->mode = g_modeRules[m].mode;
         o->modeOption = g_modeRules[m].option;
     }
+    return TRUE;
 }
 
 static BOOL IsModeOption(const wchar_t* a)
 {
-    for (size_t m = 1; m < COUNT(g_modeRules); m++)
+    for (size_t m = 1; m < ARRAYSIZE(g_modeRules); m++)
         if (wcscmp(a, g_modeRules[m].option) == 0)
             return TRUE;
     return FALSE;
@@ -167,77 +153,80 @@ static BOOL IsModeOption(const wchar_t* a)
 
 static BOOL IsAnswerOption(const wchar_t* a)
 {
-    for (size_t i = 0; i < COUNT(g_answers); i++)
+    for (size_t i = 0; i < ARRAYSIZE(g_answers); i++)
         if (wcscmp(a, g_answers[i].option) == 0)
             return TRUE;
     return FALSE;
 }
 
 /* One answer only: --yes --no would leave the user guessing which counts. */
-static void SetAnswer(Options* o, const wchar_t* option)
+static BOOL SetAnswer(Options* o, const wchar_t* option, Failure* failure)
 {
-    for (size_t i = 0; i < COUNT(g_answers); i++) {
+    for (size_t i = 0; i < ARRAYSIZE(g_answers); i++) {
         if (wcscmp(option, g_answers[i].option) != 0)
             continue;
         if ((o->given & OPT_ANSWER) && o->answer != g_answers[i].button)
-            Usage("only one of --ok, --cancel, --yes and --no may be given", option);
+            return Fail(failure, 2, L"only one of --ok, --cancel, --yes and --no may be given: %ls", option);
         o->answer = g_answers[i].button;
         o->given |= OPT_ANSWER;
     }
+    return TRUE;
 }
 
 /* Each mode takes only the options and the file that mean something to it. */
-static void CheckModeOptions(const Options* o)
+static BOOL CheckModeOptions(const Options* o, Failure* failure)
 {
     const ModeRule* rule = &g_modeRules[0];
-    for (size_t m = 0; m < COUNT(g_modeRules); m++)
+    for (size_t m = 0; m < ARRAYSIZE(g_modeRules); m++)
         if (g_modeRules[m].mode == o->mode)
             rule = &g_modeRules[m];
-    for (size_t i = 0; i < COUNT(g_optionNames); i++)
+    for (size_t i = 0; i < ARRAYSIZE(g_optionNames); i++)
         if ((o->given & g_optionNames[i].bit) && !(rule->takes & g_optionNames[i].bit))
-            Conflict(g_optionNames[i].name, o->modeOption);
-    for (size_t i = 0; i < COUNT(g_answers); i++) {
-        if ((o->given & OPT_ANSWER) && o->answer == g_answers[i].button && o->mode != g_answers[i].mode) {
-            fprintf(stderr, "sortlines: %ls goes only with %ls\n", g_answers[i].option, g_answers[i].modeOption);
-            exit(2);
-        }
+            return Conflict(g_optionNames[i].name, o->modeOption, failure);
+    for (size_t i = 0; i < ARRAYSIZE(g_answers); i++) {
+        if ((o->given & OPT_ANSWER) && o->answer == g_answers[i].button && o->mode != g_answers[i].mode)
+            return Fail(failure, 2, L"%ls goes only with %ls", g_answers[i].option, g_answers[i].modeOption);
     }
-    if (rule->input < 0 && o->input != NULL) {
-        fprintf(stderr, "sortlines: %ls takes no input file: %ls\n", o->modeOption, o->input);
-        exit(2);
-    }
+    if (rule->input < 0 && o->input != NULL)
+        return Fail(failure, 2, L"%ls takes no input file: %ls", o->modeOption, o->input);
     if (rule->input > 0 && o->input == NULL) {
         if (o->modeOption == NULL)
-            Usage("no input file; " USAGE, NULL);
-        fprintf(stderr, "sortlines: %ls needs an input file\n", o->modeOption);
-        exit(2);
+            return Fail(failure, 2, L"no input file; %hs", USAGE);
+        return Fail(failure, 2, L"%ls needs an input file", o->modeOption);
     }
     if ((o->given & OPT_SELECT) && o->input == NULL)
-        Usage("--select needs an input file", NULL);
+        return Fail(failure, 2, L"--select needs an input file");
+    return TRUE;
 }
 
-static void ParseOptions(int argc, wchar_t** argv, Options* o)
+/* Reads the command line into *o. Returns FALSE with *failure set (status 2) when it is wrong. */
+static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
 {
     ZeroMemory(o, sizeof(*o));
     for (int i = 1; i < argc; i++) {
         const wchar_t* a = argv[i];
+        const wchar_t* value = NULL;
+        BOOL takesValue = wcscmp(a, L"--select") == 0 || wcscmp(a, L"--locale") == 0 || wcscmp(a, L"--flags") == 0
+            || wcscmp(a, L"--wrap") == 0 || wcscmp(a, L"-o") == 0 || wcscmp(a, L"--dll") == 0;
+        if (takesValue && (value = NeedValue(argc, argv, &i, failure)) == NULL)
+            return FALSE;
         if (wcscmp(a, L"--select") == 0) {
-            if (!ParseSelection(NeedValue(argc, argv, &i), &o->selStart, &o->selEnd))
-                Usage("malformed --select, expected Y1:X1-Y2:X2", argv[i]);
+            if (!ParseSelection(value, &o->selStart, &o->selEnd))
+                return Fail(failure, 2, L"malformed --select, expected Y1:X1-Y2:X2: %ls", value);
             o->given |= OPT_SELECT;
         } else if (wcscmp(a, L"--locale") == 0) {
-            if (!ParseHex(NeedValue(argc, argv, &i), &o->locale))
-                Usage("malformed --locale, expected a hexadecimal number", argv[i]);
+            if (!ParseHex(value, &o->locale))
+                return Fail(failure, 2, L"malformed --locale, expected a hexadecimal number: %ls", value);
             o->given |= OPT_LOCALE;
         } else if (wcscmp(a, L"--flags") == 0) {
-            if (!ParseHex(NeedValue(argc, argv, &i), &o->flags))
-                Usage("malformed --flags, expected a hexadecimal number", argv[i]);
+            if (!ParseHex(value, &o->flags))
+                return Fail(failure, 2, L"malformed --flags, expected a hexadecimal number: %ls", value);
             o->given |= OPT_FLAGS;
         } else if (wcscmp(a, L"--wrap") == 0) {
             const wchar_t* end;
             LONG w;
-            if (!ParseDecimal(NeedValue(argc, argv, &i), &end, &w) || *end != L'\0')
-                Usage("malformed --wrap, expected a number", argv[i]);
+            if (!ParseDecimal(value, &end, &w) || *end != L'\0')
+                return Fail(failure, 2, L"malformed --wrap, expected a number: %ls", value);
             o->wrap = (int)w;
             o->given |= OPT_WRAP;
         } else if (wcscmp(a, L"--report") == 0) {
@@ -245,24 +234,26 @@ static void ParseOptions(int argc, wchar_t** argv, Options* o)
         } else if (wcscmp(a, L"--demo-sort") == 0) {
             o->given |= OPT_DEMO;
         } else if (wcscmp(a, L"-o") == 0) {
-            o->output = NeedValue(argc, argv, &i);
+            o->output = value;
             o->given |= OPT_OUTPUT;
         } else if (wcscmp(a, L"--dll") == 0) {
-            o->dll = NeedValue(argc, argv, &i);
+            o->dll = value;
             o->given |= OPT_DLL;
         } else if (IsModeOption(a)) {
-            SetMode(o, a);
+            if (!SetMode(o, a, failure))
+                return FALSE;
         } else if (IsAnswerOption(a)) {
-            SetAnswer(o, a);
+            if (!SetAnswer(o, a, failure))
+                return FALSE;
         } else if (a[0] == L'-' && a[1] != L'\0') {
-            Usage("unknown option", a);
+            return Fail(failure, 2, L"unknown option: %ls", a);
         } else if (o->input != NULL) {
-            Usage("more than one input file", a);
+            return Fail(failure, 2, L"more than one input file: %ls", a);
         } else {
             o->input = a;
         }
     }
-    CheckModeOptions(o);
+    return CheckModeOptions(o, failure);
 }
 
 /* The module's settings key, by the rule the module itself follows. */
@@ -274,32 +265,36 @@ std::wstring SettingsKeyFor(const wchar_t* dllPath)
     return path;
 }
 
-static void StoreSettings(const Options* o, const wchar_t* dllPath)
+/* Stores --locale and --flags as the properties dialog would. */
+static BOOL StoreSettings(const Options* o, const wchar_t* dllPath, Failure* failure)
 {
     if (!(o->given & (OPT_LOCALE | OPT_FLAGS)))
-        return;
+        return TRUE;
     std::wstring path = SettingsKeyFor(dllPath);
     if (path.empty())
-        Fail(2, "the module's file name gives it no settings key", dllPath);
+        return Fail(failure, 2, L"the module's file name gives it no settings key: %ls", dllPath);
     HKEY key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
-        Fail(1, "cannot write the module's settings", NULL);
+        return Fail(failure, 1, L"cannot write the module's settings");
     if (o->given & OPT_LOCALE)
         RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&o->locale, 4);
     if (o->given & OPT_FLAGS)
         RegSetValueExA(key, "Flags", 0, REG_DWORD, (const BYTE*)&o->flags, 4);
     RegCloseKey(key);
+    return TRUE;
 }
 
-static std::wstring DefaultDllPath(void)
+/* ZtoA.dll beside this program, as the editor finds its plug-ins in a folder. */
+static BOOL DefaultDllPath(std::wstring* dllPath, Failure* failure)
 {
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
-        Fail(1, "cannot find the host's own folder", NULL);
+        return Fail(failure, 1, L"cannot find the host's own folder");
     wchar_t* slash = wcsrchr(path, L'\\');
     std::wstring dir = slash ? std::wstring(path, slash + 1 - path) : std::wstring();
-    return dir + L"ZtoA.dll";
+    *dllPath = dir + L"ZtoA.dll";
+    return TRUE;
 }
 
 static void WriteReport(void)
@@ -311,7 +306,7 @@ static void WriteReport(void)
         HM_CONVERT_POSITION, HM_EXECUTE_COMMAND, HM_GET_SEL_START, HM_GET_SEL_END,
         HM_SET_SELECTION, HM_SET_REDRAW, HM_GET_SEL_TYPE, HM_GET_LINE, HM_INSERT_TEXT };
     BOOL first = TRUE;
-    for (size_t i = 0; i < sizeof(all) / sizeof(all[0]); i++) {
+    for (size_t i = 0; i < ARRAYSIZE(all); i++) {
         unsigned n = HostMessageCount(all[i]);
         if (n == 0)
             continue;
@@ -347,101 +342,113 @@ static std::wstring WindowTitle(const wchar_t* path)
 /*
 ** Runs the command and writes the document. The module says in a message
 ** box when it cannot sort; the editor would show it, this host notes it
-** and answers it. Returns 3 when the module showed one, else 0.
+** and answers it. Returns FALSE with *failure set when the module lacks
+** the export, the document cannot be written, or the module showed a
+** message (status 3, after the document is written).
 */
-static int RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, const wchar_t* dllPath)
+static BOOL RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, const wchar_t* dllPath,
+                    Failure* failure)
 {
     if (plugIn->onCommand == NULL)
-        Fail(1, "the module has no OnCommand export", dllPath);
+        return Fail(failure, 1, L"the module has no OnCommand export: %ls", dllPath);
     HostClearMessages();
     HostWatchMessageBoxes(TRUE);
     plugIn->onCommand(HostEditorWindow());
     HostWatchMessageBoxes(FALSE);
-    DocError error;
-    if (!SaveDocument(o->output, encoding, &error))
-        Fail(error.status, error.message, o->output);
+    if (!SaveDocument(o->output, encoding, failure))
+        return FALSE;
     if (o->given & OPT_REPORT)
         WriteReport();
     if (HostMessageBoxCount() == 0)
-        return 0;
+        return TRUE;
     if (HostLastMessageBoxText()[0] != L'\0')
-        fprintf(stderr, "sortlines: not sorted: %s\n", Utf8FromWide(HostLastMessageBoxText()).c_str());
-    else
-        fprintf(stderr, "sortlines: not sorted: the module's message could not be shown\n");
-    return 3;
+        return Fail(failure, 3, L"not sorted: %ls", HostLastMessageBoxText());
+    return Fail(failure, 3, L"not sorted: the module's message could not be shown");
 }
 
 /*
 ** The modes with windows stop here, before anything is stored or loaded,
 ** when there is no display: they would wait for a window that nobody can
 ** see or answer. The host runs under Wine, whose windows go to the X
-** display that DISPLAY names. Exits with status 2 without DISPLAY, 4 when
+** display that DISPLAY names. Fails with status 2 without DISPLAY, 4 when
 ** no window can be made on it.
 */
-static void CheckDisplay(const Options* o)
+static BOOL CheckDisplay(const Options* o, Failure* failure)
 {
     if (o->mode != MODE_WINDOW && o->mode != MODE_PROPERTIES && o->mode != MODE_UNINSTALL)
-        return;
+        return TRUE;
     wchar_t display[64];
     DWORD n = GetEnvironmentVariableW(L"DISPLAY", display, 64);
-    if (n == 0) {
-        fprintf(stderr, "sortlines: %ls needs a display: set DISPLAY, or run it under xvfb-run\n", o->modeOption);
-        exit(2);
-    }
+    if (n == 0)
+        return Fail(failure, 2, L"%ls needs a display: set DISPLAY, or run it under xvfb-run", o->modeOption);
     if (n >= 64)
         wcscpy(display, L"?");
-    if (!CanOpenWindows()) {
-        fprintf(stderr, "sortlines: cannot open a window on display %ls: no X server there, or Wine's "
-                "session for this prefix was started without a display and has not ended\n", display);
-        exit(4);
-    }
+    if (!CanOpenWindows())
+        return Fail(failure, 4, L"cannot open a window on display %ls: no X server there, or Wine's "
+                    L"session for this prefix was started without a display and has not ended", display);
+    return TRUE;
 }
 
-int wmain(int argc, wchar_t** argv)
+/* Everything but the exit: the mode's run from the command line to its result. */
+static BOOL Run(int argc, wchar_t** argv, Failure* failure)
 {
     Options o;
-    ParseOptions(argc, argv, &o);
-
-    CheckDisplay(&o);
-    std::wstring dllPath = o.dll ? std::wstring(o.dll) : DefaultDllPath();
+    if (!ParseOptions(argc, argv, &o, failure) || !CheckDisplay(&o, failure))
+        return FALSE;
+    std::wstring dllPath;
+    if (o.dll != NULL)
+        dllPath = o.dll;
+    else if (!DefaultDllPath(&dllPath, failure))
+        return FALSE;
     if (HostCreateEditor(NULL) == NULL)
-        Fail(1, "cannot create the editor window", NULL);
+        return Fail(failure, 1, L"cannot create the editor window");
     /* Only counts are reported; a log of every message would cost memory
        in proportion to the document. */
     HostKeepLog(FALSE);
     Encoding encoding = ENC_UTF8;
-    DocError error;
-    if (o.input != NULL && !LoadDocument(o.input, &encoding, &error))
-        Fail(error.status, error.message, o.input);
+    if (o.input != NULL && !LoadDocument(o.input, &encoding, failure))
+        return FALSE;
     HostSetWrapWidth(o.wrap);
     ChooseSelection(&o);
 
-    StoreSettings(&o, dllPath.c_str());
+    if (!StoreSettings(&o, dllPath.c_str(), failure))
+        return FALSE;
     PlugIn plugIn;
     if (!PlugInLoad(dllPath.c_str(), &plugIn))
-        Fail(1, "cannot load the module", dllPath.c_str());
+        return Fail(failure, 1, L"cannot load the module: %ls", dllPath.c_str());
 
-    int status = 0;
+    BOOL done = TRUE;
     switch (o.mode) {
     case MODE_SORT:
-        status = RunSort(&o, &plugIn, encoding, dllPath.c_str());
+        done = RunSort(&o, &plugIn, encoding, dllPath.c_str(), failure);
         break;
     case MODE_INFO:
-        status = RunInfo(&plugIn);
+        done = RunInfo(&plugIn, failure);
         break;
     case MODE_WINDOW:
-        status = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0);
-        if (o.output != NULL && !SaveDocument(o.output, encoding, &error))
-            Fail(error.status, error.message, o.output);
+        done = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0, failure)
+            && (o.output == NULL || SaveDocument(o.output, encoding, failure));
         break;
     case MODE_PROPERTIES:
-        status = RunProperties(&plugIn, o.answer);
+        done = RunProperties(&plugIn, o.answer, failure);
         break;
     case MODE_UNINSTALL:
-        status = RunUninstall(&plugIn, dllPath.c_str(), o.answer);
+        done = RunUninstall(&plugIn, dllPath.c_str(), o.answer, failure);
         break;
     }
     HostDestroyEditor();
     PlugInUnload(&plugIn);
-    return status;
+    return done;
+}
+
+/* The one place that decides the exit status: 0, or the failure's with its line on stderr. */
+int wmain(int argc, wchar_t** argv)
+{
+    Failure failure;
+    failure.status = 0;
+    failure.text[0] = L'\0';
+    if (Run(argc, argv, &failure))
+        return 0;
+    fprintf(stderr, "sortlines: %s\n", Utf8FromWide(failure.text).c_str());
+    return failure.status;
 }

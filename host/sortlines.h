@@ -39,28 +39,30 @@ typedef struct Options {
 #define OPT_DEMO   0x80   /* --demo-sort: the window runs the command by itself */
 #define OPT_ANSWER 0x1000 /* --yes, --no, --ok, --cancel: the host answers the module's window */
 
-/* Prints "sortlines: message[: detail]" on stderr and exits with status. */
-void Fail(int status, const char* message, const wchar_t* detail);
+#define FAILURE_TEXT 1024   /* characters of the line a failure prints */
+
+/* Why sortlines stops: the exit status, and the line for stderr after "sortlines: ". */
+typedef struct Failure {
+    int status;
+    wchar_t text[FAILURE_TEXT];
+} Failure;
+
+/* Records a failure (a wide printf format: %ls wide, %hs narrow) and returns FALSE. */
+BOOL Fail(Failure* failure, int status, const wchar_t* format, ...);
 
 /* The settings key of the module file at dllPath; empty when its name gives it none. */
 std::wstring SettingsKeyFor(const wchar_t* dllPath);
 
-/* Why reading or writing the document failed, and the exit status it calls for. */
-typedef struct DocError {
-    int status;
-    const char* message;
-} DocError;
-
 /* The document from a file and back, in the file's own encoding (docfile.cpp). */
-BOOL LoadDocument(const wchar_t* path, Encoding* encoding, DocError* error);
-BOOL ReadDocument(HANDLE file, Encoding* encoding, DocError* error);
-BOOL SaveDocument(const wchar_t* output, Encoding encoding, DocError* error);   /* output NULL: stdout */
+BOOL LoadDocument(const wchar_t* path, Encoding* encoding, Failure* failure);
+BOOL ReadDocument(HANDLE file, Encoding* encoding, Failure* failure);
+BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure);   /* output NULL: stdout */
 
-/* The modes other than sorting; each returns the exit status. */
-int RunInfo(const PlugIn* plugIn);
-int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort);
-int RunProperties(const PlugIn* plugIn, int answer);
-int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer);
+/* The modes other than sorting; each returns FALSE with *failure set when it fails. */
+BOOL RunInfo(const PlugIn* plugIn, Failure* failure);
+BOOL RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort, Failure* failure);
+BOOL RunProperties(const PlugIn* plugIn, int answer, Failure* failure);
+BOOL RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer, Failure* failure);
 
 /* Whether a top-level window can be made: FALSE without a working display. */
 BOOL CanOpenWindows(void);

@@ -505,13 +505,16 @@ static LRESULT CALLBACK FrameWndProc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 /*
 ** Creates the frame, shown or not. A hidden frame still owns the plug-in's
-** dialogs, as the editor's main window does.
+** dialogs, as the editor's main window does. Returns NULL with *failure
+** set when the module lacks an export or the window cannot be made.
 */
-static HWND CreateFrame(const PlugIn* plugIn, const wchar_t* title, BOOL show)
+static HWND CreateFrame(const PlugIn* plugIn, const wchar_t* title, BOOL show, Failure* failure)
 {
     if (!plugIn->onCommand || !plugIn->queryStatus || !plugIn->getMenuTextID
-            || !plugIn->getStatusMessageID || !plugIn->plugInProc)
-        Fail(1, "the module lacks an export the editor needs", NULL);
+            || !plugIn->getStatusMessageID || !plugIn->plugInProc) {
+        Fail(failure, 1, L"the module lacks an export the editor needs");
+        return NULL;
+    }
     g_plugIn = plugIn;
     g_menuText = PlugInString(plugIn, plugIn->getMenuTextID());
     g_statusText = PlugInString(plugIn, plugIn->getStatusMessageID());
@@ -526,12 +529,18 @@ static HWND CreateFrame(const PlugIn* plugIn, const wchar_t* title, BOOL show)
     wc.hCursor = LoadCursor(NULL, IDC_ARROW);
     wc.hIcon = LoadIcon(NULL, IDI_APPLICATION);
     wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    RegisterClassW(&wc);
+    /* A class left over from an earlier frame of this process serves as well. */
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        Fail(failure, 1, L"cannot register the editor's window class");
+        return NULL;
+    }
 
     HWND frame = CreateWindowExW(0, g_frameClass, title, WS_OVERLAPPEDWINDOW,
         60, 40, 640, 420, NULL, CreateMenuBar(), wc.hInstance, NULL);
-    if (frame == NULL)
-        Fail(1, "cannot create the editor's window", NULL);
+    if (frame == NULL) {
+        Fail(failure, 1, L"cannot create the editor's window");
+        return NULL;
+    }
     if (show) {
         ShowWindow(frame, SW_SHOWNORMAL);
         UpdateWindow(frame);
@@ -563,14 +572,16 @@ static void RunMessageLoop(void)
 }
 
 /* sortlines --window: until the user closes the window. */
-int RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort)
+BOOL RunWindow(const PlugIn* plugIn, const wchar_t* title, BOOL demoSort, Failure* failure)
 {
-    HWND frame = CreateFrame(plugIn, title, TRUE);
+    HWND frame = CreateFrame(plugIn, title, TRUE, failure);
+    if (frame == NULL)
+        return FALSE;
     if (demoSort)
         SetTimer(frame, DEMO_TIMER, DEMO_DELAY_MS, NULL);
     RunMessageLoop();
     DestroyFrame(frame);
-    return 0;
+    return TRUE;
 }
 
 /*
@@ -617,12 +628,14 @@ static LRESULT RequestWithAnswer(HWND frame, UINT request, int answer)
 }
 
 /* sortlines --properties: the dialog alone, owned by a hidden frame. */
-int RunProperties(const PlugIn* plugIn, int answer)
+BOOL RunProperties(const PlugIn* plugIn, int answer, Failure* failure)
 {
-    HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE);
+    HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE, failure);
+    if (frame == NULL)
+        return FALSE;
     RequestWithAnswer(frame, PP_SHOW_PROPERTIES, answer);
     DestroyFrame(frame);
-    return 0;
+    return TRUE;
 }
 
 static BOOL SettingsKeyExists(const wchar_t* dllPath)
@@ -636,16 +649,19 @@ static BOOL SettingsKeyExists(const wchar_t* dllPath)
 }
 
 /* sortlines --uninstall: the plug-in asks; its answer and the key's fate are printed. */
-int RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer)
+BOOL RunUninstall(const PlugIn* plugIn, const wchar_t* dllPath, int answer, Failure* failure)
 {
-    HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE);
+    HWND frame = CreateFrame(plugIn, L"Quillon stand-in host", FALSE, failure);
+    if (frame == NULL)
+        return FALSE;
     LRESULT result = RequestWithAnswer(frame, PP_UNINSTALL, answer);
     DestroyFrame(frame);
     _setmode(_fileno(stdout), _O_BINARY);
     printf("uninstall: %ld (%s)\n", (long)result, result == 1 ? "uninstalled" : "kept");
     printf("settings key: %s\n", SettingsKeyExists(dllPath) ? "present" : "absent");
-    fflush(stdout);
-    return 0;
+    if (fflush(stdout) != 0)
+        return Fail(failure, 1, L"cannot write the result");
+    return TRUE;
 }
 
 /*

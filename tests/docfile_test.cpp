@@ -60,12 +60,12 @@ TEST_F(ReadDocumentTest, ShortReadsAreReadOnToTheEnd)
     HANDLE writer = CreateThread(NULL, 0, WritePieces, &feed, 0, NULL);
     ASSERT_NE(writer, nullptr);
     Encoding encoding = ENC_UTF16LE;
-    DocError error = { 0, NULL };
-    BOOL read = ReadDocument(readEnd, &encoding, &error);
+    Failure failure = { 0, L"" };
+    BOOL read = ReadDocument(readEnd, &encoding, &failure);
     CloseHandle(readEnd);   /* a writer still writing fails now, instead of waiting */
     WaitForSingleObject(writer, INFINITE);
     CloseHandle(writer);
-    ASSERT_TRUE(read) << error.message;
+    ASSERT_TRUE(read) << failure.status;
     EXPECT_EQ(encoding, ENC_UTF8);
     std::wstring expected(feed.bytes.size(), L'\0');
     expected.resize(MultiByteToWideChar(CP_UTF8, 0, feed.bytes.data(), (int)feed.bytes.size(),
@@ -86,15 +86,14 @@ TEST_F(ReadDocumentTest, ReadErrorPartwayIsAnError)
     HANDLE writer = CreateThread(NULL, 0, WritePieces, &feed, 0, NULL);
     ASSERT_NE(writer, nullptr);
     Encoding encoding;
-    DocError error = { 0, NULL };
-    BOOL read = ReadDocument(client, &encoding, &error);
+    Failure failure = { 0, L"" };
+    BOOL read = ReadDocument(client, &encoding, &failure);
     CloseHandle(client);
     WaitForSingleObject(writer, INFINITE);
     CloseHandle(writer);
     EXPECT_FALSE(read) << "a broken read passed for the end of the file";
-    EXPECT_EQ(error.status, 2);
-    ASSERT_NE(error.message, nullptr);
-    EXPECT_STREQ(error.message, "cannot read input file");
+    EXPECT_EQ(failure.status, 2);
+    EXPECT_STREQ(failure.text, L"cannot read input file");
 }
 
 }  // namespace
