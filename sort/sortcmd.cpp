@@ -5,6 +5,7 @@
 */
 #include "compare.h"
 #include "sortkeys.h"
+#include "stages.h"
 #include "stablesort.h"
 #include "../plugin/hostmsg.h"
 #include "../plugin/module.h"
@@ -61,15 +62,6 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
     return style;
 }
 
-SortTimings g_lastSortTimings;   /* where the last run spent its time */
-
-static LONGLONG Ticks(void)
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
 static BOOL IsNtPlatform(void)
 {
     OSVERSIONINFOA version;
@@ -93,17 +85,14 @@ static BOOL OrderLines(WCHAR** lines, size_t count)
 {
     LCID locale = g_compareSettings.locale;
     DWORD flags = g_compareSettings.flags;
-    g_lastSortTimings.byKeys = FALSE;
-    g_lastSortTimings.keys = 0;
     if (!IsNtPlatform())
         return StableSortPointers((void**)lines, count, CompareLinesA);
     if (KeysAgreeWithCompare(locale, flags) && SortLinesByKeys(lines, count, locale, flags)) {
-        g_lastSortTimings.byKeys = TRUE;
+        SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }
-    LONGLONG began = Ticks();
     BOOL sorted = StableSortPointers((void**)lines, count, CompareLinesW);
-    g_lastSortTimings.sort = Ticks() - began;
+    SORT_STAGE(SORT_STAGE_ORDERED, 0);
     return sorted;
 }
 
@@ -175,7 +164,7 @@ void SortSelection(HWND hwndView)
     if (lines == NULL)
         return;
 
-    LONGLONG fetchBegan = Ticks();
+    SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
     size_t fetched = 0;
     while (fetched < lineCount) {
         lines[fetched] = GetLineText(hwndView, start.y + (LONG)fetched);
@@ -184,10 +173,9 @@ void SortSelection(HWND hwndView)
         fetched++;
     }
 
-    g_lastSortTimings.fetch = Ticks() - fetchBegan;
+    SORT_STAGE(SORT_STAGE_FETCHED, fetched);
 
     if (fetched == lineCount && OrderLines(lines, lineCount)) {
-        LONGLONG rewriteBegan = Ticks();
         SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
@@ -201,8 +189,9 @@ void SortSelection(HWND hwndView)
         }
         SelectRange(hwndView, &start, &end);
         SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
-        g_lastSortTimings.rewrite = Ticks() - rewriteBegan;
+        SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
 
     FreeLines(lines, fetched);
+    SORT_STAGE(SORT_STAGE_FREED, fetched);
 }
