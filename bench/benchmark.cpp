@@ -215,7 +215,7 @@ static std::wstring WordsLine(void)
     if (kind < 13)
         return ChineseLine();
     std::wstring line;
-    unsigned words = 4 + NextRandom() % 8;
+    unsigned words = 5 + NextRandom() % 10;
     for (unsigned w = 0; w < words; w++) {
         if (w > 0)
             line.push_back(L' ');

@@ -31,7 +31,7 @@
                    | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH)
 
 #ifndef KEPT_WORDS
-#define KEPT_WORDS 3                          /* key bytes kept per line, in 8-byte words */
+#define KEPT_WORDS 4                          /* key bytes kept per line, in 8-byte words */
 #endif
 #define KEPT_BYTES (8 * KEPT_WORDS)
 #define RECORD_BLOCK_SHIFT 15                 /* records per block: 32768, 1 MiB */
