@@ -202,15 +202,16 @@ static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWOR
     return next->data;
 }
 
-/* Orders records by their kept bytes, greater first, then by document order. */
+/*
+** Orders records by their kept bytes, greater first. Records that tie form
+** a run, which OrderRun puts in its final order, document order included.
+*/
 static bool KeptRanksBefore(const KeyRecord& a, const KeyRecord& b)
 {
     for (int i = 0; i < KEPT_WORDS - 1; i++)
         if (a.kept[i] != b.kept[i])
             return a.kept[i] > b.kept[i];
-    if (a.last.bytes != b.last.bytes)
-        return a.last.bytes > b.last.bytes;
-    return a.index < b.index;
+    return a.last.bytes > b.last.bytes;
 }
 
 static bool KeptBytesTie(const KeyRecord& a, const KeyRecord& b)
