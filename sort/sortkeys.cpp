@@ -37,6 +37,8 @@
 #define RECORD_BLOCK_SHIFT 15                 /* records per block: 32768, 1 MiB */
 #define RECORD_BLOCK_SIZE ((size_t)1 << RECORD_BLOCK_SHIFT)
 #define KEY_CHUNK_MAX_BYTES (1 << 20)         /* chunks grow by doubling up to this */
+#define KEY_STORE_BYTES_PER_LINE 4            /* whole keys a tied run may keep, per line of the range */
+#define WINDOWS_MAX_BYTES 2048                /* how far into the keys a run is ordered window by window */
 #define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
 #define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
@@ -223,6 +225,20 @@ static bool KeptBytesTie(const KeyRecord& a, const KeyRecord& b)
 }
 
 /*
+** What breaking the ties of one range needs: the lines, the settings, the
+** store the keys are made into, how many bytes of keys a run may keep at
+** once, and a count of the keys made.
+*/
+typedef struct TieBreak {
+    WCHAR** lines;
+    LCID locale;
+    DWORD flags;
+    KeyStore* store;
+    size_t budget;
+    size_t made;
+} TieBreak;
+
+/*
 ** Orders records of one run (equal kept bytes) by their whole keys: greater
 ** first, a key that another begins with after it, and equal keys in
 ** document order. Keys no longer than the kept bytes were whole already.
@@ -241,50 +257,152 @@ static bool WholeKeyRanksBefore(const KeyRecord& a, const KeyRecord& b)
 }
 
 /*
-** Orders the records run[0..count) of a run whose kept bytes tie. The
-** records are first put in the ordinal order of their texts, so that
-** identical texts stand together and share one key, made once; the store
-** is emptied first, and keeps its chunks for the next run. Adds the keys
-** made to *made. Returns FALSE when a key cannot be made or no memory had.
+** Orders records whose keys all end within the bytes that tie: the longer
+** key first (the shorter is where it begins), then document order.
 */
-static BOOL OrderRun(RecordCursor run, size_t count, WCHAR** lines, KeyStore* store, LCID locale, DWORD flags,
-                     size_t* made)
+static bool LengthRanksBefore(const KeyRecord& a, const KeyRecord& b)
 {
-    BOOL whole = TRUE;
-    for (size_t i = 0; i < count && whole; i++)
-        whole = run[i].length <= KEPT_BYTES;
-    if (!whole) {
-        std::sort(run, run + count, [lines](const KeyRecord& a, const KeyRecord& b) {
-            int c = wcscmp(lines[a.index], lines[b.index]);
-            return c != 0 ? c < 0 : a.index < b.index;
-        });
-        store->current = store->first;
-        store->first->used = 0;
-        const WCHAR* previous = NULL;
-        const BYTE* previousKey = NULL;
-        for (size_t i = 0; i < count; i++) {
-            const WCHAR* text = lines[run[i].index];
-            if (run[i].length <= KEPT_BYTES)
-                continue;
-            if (previous != NULL && wcscmp(previous, text) == 0) {
-                run[i].last.whole = previousKey;
-                continue;
-            }
+    if (a.length != b.length)
+        return a.length > b.length;
+    return a.index < b.index;
+}
+
+/*
+** Puts run[0..count) in the ordinal order of the texts, so that identical
+** texts stand together and can share one key. Returns whether all the
+** texts are identical, when their order is document order and no key is
+** needed at all.
+*/
+static BOOL GroupIdenticalTexts(RecordCursor run, size_t count, WCHAR** lines)
+{
+    std::sort(run, run + count, [lines](const KeyRecord& a, const KeyRecord& b) {
+        int c = wcscmp(lines[a.index], lines[b.index]);
+        return c != 0 ? c < 0 : a.index < b.index;
+    });
+    return wcscmp(lines[run[0].index], lines[run[count - 1].index]) == 0;
+}
+
+/*
+** Calls keep(record, key) for every record of run[0..count) whose key is
+** longer than offset bytes, with its key made into the store once for
+** each distinct text (the run is grouped by text). The store is emptied
+** first when emptyFirst, and the keys stay in it when keepKeys. Returns
+** FALSE when a key cannot be made or no memory had.
+*/
+template <typename Keep>
+static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepKeys, TieBreak* tb, Keep keep)
+{
+    tb->store->current = tb->store->first;
+    tb->store->first->used = 0;
+    const WCHAR* previous = NULL;
+    const BYTE* previousKey = NULL;
+    for (size_t i = 0; i < count; i++) {
+        const WCHAR* text = tb->lines[run[i].index];
+        if (run[i].length <= offset)
+            continue;
+        if (previous == NULL || wcscmp(previous, text) != 0) {
             if (i + 1 < count)
-                __builtin_prefetch(lines[run[i + 1].index]);
+                __builtin_prefetch(tb->lines[run[i + 1].index]);
             DWORD length;
-            const BYTE* key = MakeKey(store, text, locale, flags, &length);
-            if (key == NULL || length != run[i].length)
+            previousKey = MakeKey(tb->store, text, tb->locale, tb->flags, &length);
+            if (previousKey == NULL || length != run[i].length)
                 return FALSE;
-            store->current->used += length;
-            run[i].last.whole = key;
+            if (keepKeys)
+                tb->store->current->used += length;
             previous = text;
-            previousKey = key;
-            (*made)++;
+            tb->made++;
         }
+        keep(run[i], previousKey);
     }
+    return TRUE;
+}
+
+/*
+** Orders run[0..count), grouped by text, by the whole keys, which are made
+** into the store and kept there until the run is in order. Returns FALSE
+** when a key cannot be made or no memory had.
+*/
+static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, TieBreak* tb)
+{
+    BOOL made = MakeRunKeys(run, count, KEPT_BYTES, TRUE, tb, [](KeyRecord& r, const BYTE* key) {
+        r.last.whole = key;
+    });
+    if (!made)
+        return FALSE;
     std::sort(run, run + count, WholeKeyRanksBefore);
     return TRUE;
+}
+
+/*
+** Orders a run whose keys tie on their first offset bytes when its whole
+** keys are more than the store may keep: the next KEPT_BYTES of each key
+** take the place of the kept bytes, the run is sorted by them, and the
+** groups that still tie are ordered the same way from further on. Each
+** step makes the keys again, once for each distinct text, but keeps
+** none of them. Groups that tie beyond WINDOWS_MAX_BYTES are ordered by
+** whole keys after all, so that the steps stay few (and the stack
+** shallow). Returns FALSE when a key cannot be made or no memory had.
+*/
+static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieBreak* tb)
+{
+    BOOL ended = TRUE;
+    for (size_t i = 0; i < count && ended; i++)
+        ended = run[i].length <= offset;
+    if (ended || GroupIdenticalTexts(run, count, tb->lines)) {
+        std::sort(run, run + count, LengthRanksBefore);
+        return TRUE;
+    }
+    if (offset >= WINDOWS_MAX_BYTES)
+        return OrderRunByWholeKeys(run, count, tb);
+    for (size_t i = 0; i < count; i++) {
+        if (run[i].length <= offset) {
+            memset(run[i].kept, 0, sizeof(run[i].kept));
+            run[i].last.bytes = 0;
+        }
+    }
+    BOOL made = MakeRunKeys(run, count, offset, FALSE, tb, [offset](KeyRecord& r, const BYTE* key) {
+        for (int w = 0; w < KEPT_WORDS - 1; w++)
+            r.kept[w] = WordOf(key, r.length, offset + 8 * w);
+        r.last.bytes = WordOf(key, r.length, offset + KEPT_BYTES - 8);
+    });
+    if (!made)
+        return FALSE;
+    std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) {
+        for (int i = 0; i < KEPT_WORDS - 1; i++)
+            if (a.kept[i] != b.kept[i])
+                return a.kept[i] > b.kept[i];
+        return a.last.bytes > b.last.bytes;
+    });
+    for (size_t i = 0, end; i < count; i = end) {
+        end = i + 1;
+        while (end < count && memcmp(run[end].kept, run[i].kept, sizeof(run[i].kept)) == 0
+               && run[end].last.bytes == run[i].last.bytes)
+            end++;
+        if (end - i > 1 && !OrderRunByWindows(run + i, end - i, offset + KEPT_BYTES, tb))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+/*
+** Orders the records run[0..count) of a run whose kept bytes tie. Their
+** whole keys are made into the store, once for each distinct text, when
+** they fit the budget; otherwise the run is ordered window by window.
+** Returns FALSE when a key cannot be made or no memory had.
+*/
+static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
+{
+    size_t need = 0;
+    for (size_t i = 0; i < count; i++)
+        if (run[i].length > KEPT_BYTES)
+            need += run[i].length;
+    if (need == 0 || GroupIdenticalTexts(run, count, tb->lines)) {
+        std::sort(run, run + count, LengthRanksBefore);
+        return TRUE;
+    }
+    if (need > tb->budget)
+        return OrderRunByWindows(run, count, KEPT_BYTES, tb);
+    return OrderRunByWholeKeys(run, count, tb);
 }
 
 /* Frees the record blocks and the table of them. */
@@ -323,23 +441,22 @@ static BOOL KeepKeyBytes(RecordCursor records, WCHAR** lines, size_t count, KeyS
 ** Orders every run of records whose kept bytes tie by the whole keys.
 ** Returns FALSE when a run cannot be ordered.
 */
-static BOOL BreakTies(RecordCursor records, WCHAR** lines, size_t count, KeyStore* store, LCID locale, DWORD flags)
+static BOOL BreakTies(RecordCursor records, size_t count, TieBreak* tb)
 {
-    size_t tied = 0, made = 0;
+    size_t tied = 0;
     for (size_t i = 0, end; i < count; i = end) {
         end = i + 1;
         while (end < count && KeptBytesTie(records[end], records[i]))
             end++;
         if (end - i > 1) {
             tied += end - i;
-            if (!OrderRun(records + i, end - i, lines, store, locale, flags, &made))
+            if (!OrderRun(records + i, end - i, tb))
                 return FALSE;
         }
     }
     SORT_STAGE(SORT_STAGE_TIED, tied);
-    SORT_STAGE(SORT_STAGE_REMADE, made);
+    SORT_STAGE(SORT_STAGE_REMADE, tb->made);
     (void)tied;
-    (void)made;
     return TRUE;
 }
 
@@ -381,7 +498,10 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     if (made) {
         std::sort(records, records + count, KeptRanksBefore);
         SORT_STAGE(SORT_STAGE_SORTED, count);
-        made = BreakTies(records, lines, count, &store, locale, flags);
+        TieBreak tb = { lines, locale, flags, &store, KEY_STORE_BYTES_PER_LINE * count, 0 };
+        if (tb.budget < KEY_CHUNK_MAX_BYTES)
+            tb.budget = KEY_CHUNK_MAX_BYTES;
+        made = BreakTies(records, count, &tb);
     }
     FreeKeyStore(&store);
     if (!made) {

@@ -181,6 +181,27 @@ TEST(SortKeysChunkTest, RecordsInSeveralBlocks)
     ExpectKeyOrderIsComparatorOrder(texts, 0x409, NORM_IGNORECASE, 0);
 }
 
+/*
+** A tied run whose whole keys are more than the store may keep, with
+** repeats, case variants, keys that end early and lines that tie far past
+** the bytes ordered window by window: it is ordered as the comparator does.
+*/
+TEST(SortKeysChunkTest, RunTooLargeToKeepItsKeys)
+{
+    g_seed = 11;
+    std::wstring stem(1100, L'k');
+    std::vector<std::wstring> texts;
+    while (texts.size() < 900) {
+        switch (NextRandom() % 4) {
+        case 0: texts.push_back(stem + Characters(NextRandom() % 3, L'a', 3) + LineEnd()); break;
+        case 1: texts.push_back(stem.substr(0, NextRandom() % 40) + RandomText(3) + L"\n"); break;
+        default: texts.push_back(KindLine(kWords, texts).insert(0, stem.substr(0, 600))); break;
+        }
+    }
+    ExpectKeyOrderIsComparatorOrder(texts, 0x409, 0, 0);
+    ExpectKeyOrderIsComparatorOrder(texts, 0x411, NORM_IGNORECASE, 1);
+}
+
 /* A line as long as LCMapStringW is trusted with takes the key path; one unit more does not. */
 TEST(SortKeysChunkTest, LongestLineForKeys)
 {
