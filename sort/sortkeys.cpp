@@ -40,14 +40,25 @@
 #define KEY_STORE_BYTES_PER_LINE 4            /* whole keys a tied run may keep, per line of the range */
 #define WINDOWS_MAX_BYTES 2048                /* how far into the keys a run is ordered window by window */
 #define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
+#define MAX_RECORD_KEY_BYTES 0x3FFFFFFF       /* the largest length a record holds */
+#define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
+#define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
 #define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
 
+/* Where a key stands against the key bytes that most lines share. */
+enum KeyRank {
+    RANK_BELOW = 0,    /* it ranks below every key that has the shared bytes */
+    RANK_SHARED = 1,   /* it begins with the shared bytes; the kept ones follow them */
+    RANK_ABOVE = 2     /* it ranks above every key that has the shared bytes */
+};
+
 /*
 ** A line's record. The kept bytes are big-endian words, zero-padded, so
-** that comparing words compares bytes. All records of a tied run share
-** their kept bytes, so while the run is ordered the last word instead
-** says where the line's whole key is.
+** that comparing words compares bytes; they follow the shared bytes in a
+** key of RANK_SHARED, and start at the key's beginning in the others. All
+** records of a tied run share their rank and kept bytes, so while the run
+** is ordered the last word instead says where the line's whole key is.
 */
 typedef struct KeyRecord {
     unsigned long long kept[KEPT_WORDS - 1];
@@ -55,7 +66,8 @@ typedef struct KeyRecord {
         unsigned long long bytes;   /* the last kept word */
         const BYTE* whole;          /* in a tied run: the line's whole key */
     } last;
-    DWORD length;                   /* key bytes, terminator included */
+    DWORD length : 30;              /* key bytes, terminator included */
+    DWORD rank : 2;                 /* a KeyRank */
     DWORD index;                    /* the line's place in the range */
 } KeyRecord;
 
@@ -210,6 +222,8 @@ static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWOR
 */
 static bool KeptRanksBefore(const KeyRecord& a, const KeyRecord& b)
 {
+    if (a.rank != b.rank)
+        return a.rank > b.rank;
     for (int i = 0; i < KEPT_WORDS - 1; i++)
         if (a.kept[i] != b.kept[i])
             return a.kept[i] > b.kept[i];
@@ -218,6 +232,8 @@ static bool KeptRanksBefore(const KeyRecord& a, const KeyRecord& b)
 
 static bool KeptBytesTie(const KeyRecord& a, const KeyRecord& b)
 {
+    if (a.rank != b.rank)
+        return false;
     for (int i = 0; i < KEPT_WORDS - 1; i++)
         if (a.kept[i] != b.kept[i])
             return false;
@@ -234,20 +250,22 @@ typedef struct TieBreak {
     LCID locale;
     DWORD flags;
     KeyStore* store;
+    DWORD shared;      /* the key bytes that records of RANK_SHARED pass over */
     size_t budget;
     size_t made;
 } TieBreak;
 
 /*
-** Orders records of one run (equal kept bytes) by their whole keys: greater
-** first, a key that another begins with after it, and equal keys in
-** document order. Keys no longer than the kept bytes were whole already.
+** Orders records of one run, whose keys tie on their first tied bytes, by
+** their whole keys: greater first, a key that another begins with after
+** it, and equal keys in document order. Keys no longer than the tied
+** bytes were whole already.
 */
-static bool WholeKeyRanksBefore(const KeyRecord& a, const KeyRecord& b)
+static bool WholeKeyRanksBefore(const KeyRecord& a, const KeyRecord& b, DWORD tied)
 {
     DWORD shorter = a.length < b.length ? a.length : b.length;
-    if (shorter > KEPT_BYTES) {
-        int c = memcmp(a.last.whole + KEPT_BYTES, b.last.whole + KEPT_BYTES, shorter - KEPT_BYTES);
+    if (shorter > tied) {
+        int c = memcmp(a.last.whole + tied, b.last.whole + tied, shorter - tied);
         if (c != 0)
             return c > 0;
     }
@@ -318,18 +336,21 @@ static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepK
 }
 
 /*
-** Orders run[0..count), grouped by text, by the whole keys, which are made
-** into the store and kept there until the run is in order. Returns FALSE
-** when a key cannot be made or no memory had.
+** Orders run[0..count), whose keys tie on their first tied bytes and which
+** is grouped by text, by the whole keys, which are made into the store and
+** kept there until the run is in order. Returns FALSE when a key cannot be
+** made or no memory had.
 */
-static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, TieBreak* tb)
+static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, DWORD tied, TieBreak* tb)
 {
-    BOOL made = MakeRunKeys(run, count, KEPT_BYTES, TRUE, tb, [](KeyRecord& r, const BYTE* key) {
+    BOOL made = MakeRunKeys(run, count, tied, TRUE, tb, [](KeyRecord& r, const BYTE* key) {
         r.last.whole = key;
     });
     if (!made)
         return FALSE;
-    std::sort(run, run + count, WholeKeyRanksBefore);
+    std::sort(run, run + count, [tied](const KeyRecord& a, const KeyRecord& b) {
+        return WholeKeyRanksBefore(a, b, tied);
+    });
     return TRUE;
 }
 
@@ -353,7 +374,7 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
         return TRUE;
     }
     if (offset >= WINDOWS_MAX_BYTES)
-        return OrderRunByWholeKeys(run, count, tb);
+        return OrderRunByWholeKeys(run, count, offset, tb);
     for (size_t i = 0; i < count; i++) {
         if (run[i].length <= offset) {
             memset(run[i].kept, 0, sizeof(run[i].kept));
@@ -392,17 +413,18 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
 */
 static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
 {
+    DWORD tied = (run[0].rank == RANK_SHARED ? tb->shared : 0) + KEPT_BYTES;
     size_t need = 0;
     for (size_t i = 0; i < count; i++)
-        if (run[i].length > KEPT_BYTES)
+        if (run[i].length > tied)
             need += run[i].length;
     if (need == 0 || GroupIdenticalTexts(run, count, tb->lines)) {
         std::sort(run, run + count, LengthRanksBefore);
         return TRUE;
     }
     if (need > tb->budget)
-        return OrderRunByWindows(run, count, KEPT_BYTES, tb);
-    return OrderRunByWholeKeys(run, count, tb);
+        return OrderRunByWindows(run, count, tied, tb);
+    return OrderRunByWholeKeys(run, count, tied, tb);
 }
 
 /* Frees the record blocks and the table of them. */
@@ -413,24 +435,81 @@ static void FreeRecords(KeyRecord** blocks, size_t blockCount)
     free(blocks);
 }
 
-/*
-** Gives every line its record: the kept bytes of its key, the key's length
-** and its index. Returns FALSE when a line is too long for LCMapStringW
-** or its key cannot be made.
-*/
-static BOOL KeepKeyBytes(RecordCursor records, WCHAR** lines, size_t count, KeyStore* store, LCID locale, DWORD flags)
+/* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
+static const BYTE* MakeLineKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
 {
-    for (size_t i = 0; i < count; i++) {
-        if (ComparedLength(lines[i]) > KEY_MAX_LINE_UNITS)
+    if (ComparedLength(text) > KEY_MAX_LINE_UNITS)
+        return NULL;
+    const BYTE* key = MakeKey(store, text, locale, flags, length);
+    return key != NULL && *length <= MAX_RECORD_KEY_BYTES ? key : NULL;
+}
+
+/*
+** Finds the key bytes that the keys of a sample of the lines all begin
+** with: log lines of one day, paths under one folder, rows that begin with
+** one value. Records then keep the bytes after those, which tell the lines
+** apart, instead of bytes that every line has. The first line's key, kept
+** in the store, is the reference that the other keys are held against.
+** Sets *shared to 0 when the sample shares too little to matter. Returns
+** FALSE when a key cannot be made.
+*/
+static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYTE** reference)
+{
+    DWORD length;
+    tb->shared = 0;
+    *reference = NULL;
+    if (count < 2 * SAMPLE_LINES)
+        return TRUE;
+    const BYTE* first = MakeLineKey(tb->store, lines[0], tb->locale, tb->flags, &length);
+    if (first == NULL)
+        return FALSE;
+    tb->store->current->used += length;
+    DWORD shared = length - 1;
+    for (size_t j = 1; j <= SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
+        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->locale, tb->flags, &length);
+        if (key == NULL)
             return FALSE;
+        DWORD same = 0;
+        while (same < shared && same + 1 < length && key[same] == first[same])
+            same++;
+        shared = same;
+    }
+    if (shared >= MIN_SHARED_BYTES) {
+        tb->shared = shared;
+        *reference = first;
+    }
+    return TRUE;
+}
+
+/*
+** Gives every line its record: its key's rank against the shared bytes,
+** the kept bytes, the key's length and the line's index. Returns FALSE
+** when a line is too long for LCMapStringW or its key cannot be made.
+*/
+static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
+{
+    const BYTE* reference;
+    if (!FindSharedBytes(tb->lines, count, tb, &reference))
+        return FALSE;
+    DWORD shared = tb->shared;
+    for (size_t i = 0; i < count; i++) {
         DWORD length;
-        const BYTE* key = MakeKey(store, lines[i], locale, flags, &length);
+        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->locale, tb->flags, &length);
         if (key == NULL)
             return FALSE;
         KeyRecord& r = records[i];
+        DWORD from = 0;
+        r.rank = RANK_SHARED;
+        if (shared > 0) {
+            int c = memcmp(key, reference, length < shared ? length : shared);
+            if (c == 0 && length > shared)
+                from = shared;
+            else
+                r.rank = c > 0 ? RANK_ABOVE : RANK_BELOW;
+        }
         for (int w = 0; w < KEPT_WORDS - 1; w++)
-            r.kept[w] = WordOf(key, length, 8 * w);
-        r.last.bytes = WordOf(key, length, KEPT_BYTES - 8);
+            r.kept[w] = WordOf(key, length, from + 8 * w);
+        r.last.bytes = WordOf(key, length, from + KEPT_BYTES - 8);
         r.length = length;
         r.index = (DWORD)i;
     }
@@ -493,14 +572,14 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     }
 
     RecordCursor records = CursorAt(blocks, 0);
-    BOOL made = KeepKeyBytes(records, lines, count, &store, locale, flags);
+    TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
+    if (tb.budget < KEY_CHUNK_MAX_BYTES)
+        tb.budget = KEY_CHUNK_MAX_BYTES;
+    BOOL made = KeepKeyBytes(records, count, &tb);
     SORT_STAGE(SORT_STAGE_KEYED, count);
     if (made) {
         std::sort(records, records + count, KeptRanksBefore);
         SORT_STAGE(SORT_STAGE_SORTED, count);
-        TieBreak tb = { lines, locale, flags, &store, KEY_STORE_BYTES_PER_LINE * count, 0 };
-        if (tb.budget < KEY_CHUNK_MAX_BYTES)
-            tb.budget = KEY_CHUNK_MAX_BYTES;
         made = BreakTies(records, count, &tb);
     }
     FreeKeyStore(&store);
