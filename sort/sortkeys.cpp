@@ -5,12 +5,16 @@
 ** Ties fall back to document order, so the result is the same as a stable
 ** comparator sort, byte for byte.
 **
-** Only the first KEPT_BYTES of each key are kept, in a record beside the
-** line's index; the records are sorted by those. Lines whose kept bytes
-** tie and whose keys are longer are then ordered by their whole keys,
-** made again run by run, once for each distinct text of the run. Keeping
-** every whole key instead would cost more memory than the document itself,
-** in a process that shares its address space with the editor.
+** Only KEPT_BYTES of each key are kept, in a record beside the line's
+** index: the bytes after those that a sample of the keys all begin with
+** (a date that starts every log line), or the first ones for keys that do
+** not begin that way. The records are sorted by those. Lines whose kept
+** bytes tie and whose keys are longer are then ordered by their whole
+** keys, made again run by run, once for each distinct text of the run;
+** a run whose whole keys would take more than a few bytes a line is
+** ordered window by window instead. Keeping every whole key would cost
+** more memory than the document itself, in a process that shares its
+** address space with the editor.
 **
 ** Records and keys live in blocks of at most a few megabytes, never in one
 ** block the size of the document: a 32-bit editor that has run for a while
@@ -540,6 +544,45 @@ static BOOL BreakTies(RecordCursor records, size_t count, TieBreak* tb)
 }
 
 /*
+** The records for count lines, in blockCount blocks of RECORD_BLOCK_SIZE
+** (the last one shorter), and the table of them. Returns NULL when any
+** cannot be had, with nothing left allocated.
+*/
+static KeyRecord** AllocateRecords(size_t count, size_t blockCount)
+{
+    KeyRecord** blocks = (KeyRecord**)calloc(blockCount, sizeof(KeyRecord*));
+    if (blocks == NULL)
+        return NULL;
+    for (size_t b = 0; b < blockCount; b++) {
+        size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
+        blocks[b] = (KeyRecord*)malloc(n * sizeof(KeyRecord));
+        if (blocks[b] == NULL) {
+            FreeRecords(blocks, b);
+            return NULL;
+        }
+    }
+    return blocks;
+}
+
+/*
+** Puts the lines in the order of the sorted records. The pointers go into
+** the records' own memory first, one in each record, the record it
+** replaces having been read; then into lines.
+*/
+static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
+{
+    static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
+    for (size_t i = 0; i < count; i++) {
+        if (i + PREFETCH_AHEAD < count)
+            __builtin_prefetch(&lines[records[i + PREFETCH_AHEAD].index]);
+        WCHAR* line = lines[records[i].index];
+        memcpy(&records[i], &line, sizeof(WCHAR*));
+    }
+    for (size_t i = 0; i < count; i++)
+        memcpy(&lines[i], &records[i], sizeof(WCHAR*));
+}
+
+/*
 ** Sorts lines descending by their sort keys under locale and flags. The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
 ** they were, when a line is too long for a key, a key cannot be made or
@@ -553,17 +596,9 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     if (count > MAX_RECORDS)
         return FALSE;
     size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
-    KeyRecord** blocks = (KeyRecord**)calloc(blockCount, sizeof(KeyRecord*));
+    KeyRecord** blocks = AllocateRecords(count, blockCount);
     if (blocks == NULL)
         return FALSE;
-    for (size_t b = 0; b < blockCount; b++) {
-        size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
-        blocks[b] = (KeyRecord*)malloc(n * sizeof(KeyRecord));
-        if (blocks[b] == NULL) {
-            FreeRecords(blocks, b);
-            return FALSE;
-        }
-    }
     KeyStore store;
     store.first = store.current = InsertChunk(NULL, KEY_CHUNK_FIRST_BYTES);
     if (store.first == NULL) {
@@ -583,22 +618,8 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
         made = BreakTies(records, count, &tb);
     }
     FreeKeyStore(&store);
-    if (!made) {
-        FreeRecords(blocks, blockCount);
-        return FALSE;
-    }
-
-    /* The lines in their new order go into the records' own memory, one
-       pointer in each record, the record it replaces having been read. */
-    static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
-    for (size_t i = 0; i < count; i++) {
-        if (i + PREFETCH_AHEAD < count)
-            __builtin_prefetch(&lines[records[i + PREFETCH_AHEAD].index]);
-        WCHAR* line = lines[records[i].index];
-        memcpy(&records[i], &line, sizeof(WCHAR*));
-    }
-    for (size_t i = 0; i < count; i++)
-        memcpy(&lines[i], &records[i], sizeof(WCHAR*));
+    if (made)
+        PlaceLines(records, lines, count);
     FreeRecords(blocks, blockCount);
-    return TRUE;
+    return made;
 }
