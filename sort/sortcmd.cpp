@@ -6,6 +6,7 @@
 #include "compare.h"
 #include "sortcmd.h"
 #include "sortkeys.h"
+#include "stages.h"
 #include "stablesort.h"
 #include "../common/platform.h"
 #include "../common/hostmsg.h"
@@ -101,15 +102,6 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
     return style;
 }
 
-SortTimings g_lastSortTimings;   /* where the last run spent its time */
-
-static LONGLONG Ticks(void)
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
 /*
 ** Sorts lines descending under g_compareSettings; lines that compare equal
 ** keep their document order. On the NT platform the lines are sorted by
@@ -124,17 +116,14 @@ static BOOL OrderLines(WCHAR** lines, size_t count)
 {
     LCID locale = g_compareSettings.locale;
     DWORD flags = g_compareSettings.flags;
-    g_lastSortTimings.byKeys = FALSE;
-    g_lastSortTimings.keys = 0;
     if (!IsNtPlatform())
         return StableSortPointers((void**)lines, count, CompareLinesA);
     if (KeysAgreeWithCompare(locale, flags) && SortLinesByKeys(lines, count, locale, flags)) {
-        g_lastSortTimings.byKeys = TRUE;
+        SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }
-    LONGLONG began = Ticks();
     BOOL sorted = StableSortPointers((void**)lines, count, CompareLinesW);
-    g_lastSortTimings.sort = Ticks() - began;
+    SORT_STAGE(SORT_STAGE_ORDERED, 0);
     return sorted;
 }
 
@@ -306,20 +295,20 @@ void SortSelection(HWND hwndView)
         return;
     }
 
-    LONGLONG fetchBegan = Ticks();
+    SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
     size_t fetched = 0;
     SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched);
     assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
-    g_lastSortTimings.fetch = Ticks() - fetchBegan;
+    SORT_STAGE(SORT_STAGE_FETCHED, fetched);
 
     if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
         outcome = SORT_NO_MEMORY;
     if (outcome == SORT_DONE) {
-        LONGLONG rewriteBegan = Ticks();
         ReplaceLines(hwndView, &start, &end, lines, lineCount);
-        g_lastSortTimings.rewrite = Ticks() - rewriteBegan;
+        SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
     FreeLines(lines, fetched);
+    SORT_STAGE(SORT_STAGE_FREED, fetched);
 
     /* Only now, with the lines' memory back, is there room to say so. */
     if (outcome == SORT_NO_MEMORY)

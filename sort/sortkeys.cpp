@@ -5,45 +5,131 @@
 ** Ties fall back to document order, so the result is the same as a stable
 ** comparator sort, byte for byte.
 **
-** Only the first bytes of each key are kept, in a small record beside the
-** line's index; the records are sorted by those. Lines whose kept bytes
-** tie and whose keys are longer are then ordered by their whole keys,
-** made again run by run into one reused block. Keeping every whole key
-** instead would cost more memory than the document itself, in a process
-** that shares its address space with the editor.
+** Only KEPT_BYTES of each key are kept, in a record beside the line's
+** index: the bytes after those that a sample of the keys all begin with
+** (a date that starts every log line), or the first ones for keys that do
+** not begin that way. The records are sorted by those. Lines whose kept
+** bytes tie and whose keys are longer are then ordered by their whole
+** keys, made again run by run, once for each distinct text of the run;
+** a run whose whole keys would take more than a few bytes a line is
+** ordered window by window instead. Keeping every whole key would cost
+** more memory than the document itself, in a process that shares its
+** address space with the editor.
+**
+** Records and keys live in blocks of at most a few megabytes, never in one
+** block the size of the document: a 32-bit editor that has run for a while
+** has its address space in pieces, and the lines themselves fit there.
 */
 #include "sortkeys.h"
 #include "compare.h"
+#include "stages.h"
 
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 #include <algorithm>
+#include <iterator>
 
 /* The flags that CompareStringW and LCMapStringW take the same way. */
 #define KEY_FLAGS (NORM_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS | SORT_STRINGSORT \
                    | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH)
 
-#define PREFIX_BYTES 16
-#define PREFETCH_AHEAD 8   /* records read ahead when lines are picked in sorted order */
+#ifndef KEPT_WORDS
+#define KEPT_WORDS 4                          /* key bytes kept per line, in 8-byte words */
+#endif
+#define KEPT_BYTES (8 * KEPT_WORDS)
+#define RECORD_BLOCK_SHIFT 15                 /* records per block: 32768, 1 MiB */
+#define RECORD_BLOCK_SIZE ((size_t)1 << RECORD_BLOCK_SHIFT)
+#define KEY_CHUNK_MAX_BYTES (1 << 20)         /* chunks grow by doubling up to this */
+#define KEY_STORE_BYTES_PER_LINE 4            /* whole keys a tied run may keep, per line of the range */
+#define WINDOWS_MAX_BYTES 2048                /* how far into the keys a run is ordered window by window */
+#define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
+#define MAX_RECORD_KEY_BYTES 0x3FFFFFFF       /* the largest length a record holds */
+#define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
+#define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
+#define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
+#define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
+
+/* Where a key stands against the key bytes that most lines share. */
+enum KeyRank {
+    RANK_BELOW = 0,    /* it ranks below every key that has the shared bytes */
+    RANK_SHARED = 1,   /* it begins with the shared bytes; the kept ones follow them */
+    RANK_ABOVE = 2     /* it ranks above every key that has the shared bytes */
+};
 
 /*
-** A line's record. While a run of records with equal kept bytes is ordered
-** by whole keys, low (the same in all of them) says instead where the
-** record's whole key starts in the key block.
+** A line's record. The kept bytes are big-endian words, zero-padded, so
+** that comparing words compares bytes; they follow the shared bytes in a
+** key of RANK_SHARED, and start at the key's beginning in the others. All
+** records of a tied run share their rank and kept bytes, so while the run
+** is ordered the last word instead says where the line's whole key is.
 */
 typedef struct KeyRecord {
-    unsigned long long high;    /* the key's first 8 bytes, big-endian, zero-padded */
-    unsigned long long low;     /* its next 8 bytes, likewise */
-    DWORD length;               /* key bytes, terminator included */
-    DWORD index;                /* the line's place in the range */
+    unsigned long long kept[KEPT_WORDS - 1];
+    union {
+        unsigned long long bytes;   /* the last kept word */
+        const BYTE* whole;          /* in a tied run: the line's whole key */
+    } last;
+    DWORD length : 30;              /* key bytes, terminator included */
+    DWORD rank : 2;                 /* a KeyRank */
+    DWORD index;                    /* the line's place in the range */
 } KeyRecord;
 
-/* Made keys, end to end, in one block that grows when a key does not fit. */
-typedef struct KeyBlock {
-    BYTE* data;
+/* A piece of the key store; chunks are chained and reused run after run. */
+typedef struct KeyChunk {
+    struct KeyChunk* next;
     size_t capacity;
     size_t used;
-} KeyBlock;
+    BYTE data[1];
+} KeyChunk;
+
+/* Made keys, in chained chunks: first is kept, current takes the next key. */
+typedef struct KeyStore {
+    KeyChunk* first;
+    KeyChunk* current;
+} KeyStore;
+
+/*
+** A place in the records, which lie in blocks of RECORD_BLOCK_SIZE; what
+** std::sort needs of an iterator so that it can sort them where they are.
+*/
+typedef struct RecordCursor {
+    typedef std::random_access_iterator_tag iterator_category;
+    typedef KeyRecord value_type;
+    typedef ptrdiff_t difference_type;
+    typedef KeyRecord* pointer;
+    typedef KeyRecord& reference;
+
+    KeyRecord** blocks;
+    size_t at;
+
+    KeyRecord& operator*() const { return blocks[at >> RECORD_BLOCK_SHIFT][at & (RECORD_BLOCK_SIZE - 1)]; }
+    KeyRecord* operator->() const { return &**this; }
+    KeyRecord& operator[](ptrdiff_t n) const { return *(*this + n); }
+    RecordCursor& operator++() { at++; return *this; }
+    RecordCursor& operator--() { at--; return *this; }
+    RecordCursor operator++(int) { RecordCursor old = *this; at++; return old; }
+    RecordCursor operator--(int) { RecordCursor old = *this; at--; return old; }
+    RecordCursor& operator+=(ptrdiff_t n) { at += n; return *this; }
+    RecordCursor& operator-=(ptrdiff_t n) { at -= n; return *this; }
+    RecordCursor operator+(ptrdiff_t n) const { RecordCursor c = *this; c.at += n; return c; }
+    RecordCursor operator-(ptrdiff_t n) const { RecordCursor c = *this; c.at -= n; return c; }
+    ptrdiff_t operator-(const RecordCursor& o) const { return (ptrdiff_t)(at - o.at); }
+    bool operator==(const RecordCursor& o) const { return at == o.at; }
+    bool operator!=(const RecordCursor& o) const { return at != o.at; }
+    bool operator<(const RecordCursor& o) const { return at < o.at; }
+    bool operator>(const RecordCursor& o) const { return at > o.at; }
+    bool operator<=(const RecordCursor& o) const { return at <= o.at; }
+    bool operator>=(const RecordCursor& o) const { return at >= o.at; }
+} RecordCursor;
+
+static RecordCursor CursorAt(KeyRecord** blocks, size_t at)
+{
+    RecordCursor c;
+    c.blocks = blocks;
+    c.at = at;
+    return c;
+}
 
 /*
 ** Whether sort keys under these settings order lines exactly as the
@@ -59,68 +145,131 @@ BOOL KeysAgreeWithCompare(LCID locale, DWORD flags)
 }
 
 /* Eight key bytes from offset on, big-endian, as one integer; zeros past the end. */
-static unsigned long long PrefixOf(const BYTE* key, DWORD length, DWORD offset)
+static unsigned long long WordOf(const BYTE* key, DWORD length, DWORD offset)
 {
-    unsigned long long prefix = 0;
+    unsigned long long word = 0;
     for (DWORD i = offset; i < offset + 8; i++)
-        prefix = (prefix << 8) | (i < length ? key[i] : 0);
-    return prefix;
+        word = (word << 8) | (i < length ? key[i] : 0);
+    return word;
+}
+
+/* A new empty chunk of capacity bytes after chunk (or alone); NULL when no memory. */
+static KeyChunk* InsertChunk(KeyChunk* chunk, size_t capacity)
+{
+    KeyChunk* added = (KeyChunk*)malloc(offsetof(KeyChunk, data) + capacity);
+    if (added == NULL)
+        return NULL;
+    added->capacity = capacity;
+    added->used = 0;
+    added->next = chunk != NULL ? chunk->next : NULL;
+    if (chunk != NULL)
+        chunk->next = added;
+    return added;
+}
+
+static void FreeKeyStore(KeyStore* store)
+{
+    for (KeyChunk* chunk = store->first; chunk != NULL;) {
+        KeyChunk* next = chunk->next;
+        free(chunk);
+        chunk = next;
+    }
 }
 
 /*
-** Appends the sort key of text to the block, growing the block when the
-** key does not fit. Returns the key's length, or 0 when no key can be made
-** or the block cannot grow.
+** Makes the sort key of text (its line end left out) at the end of the
+** store's current chunk, moving on to a following chunk, or a new one,
+** when it does not fit. The key is not counted as used: the caller keeps
+** it by adding its length to the chunk's used bytes. Returns the key and
+** its length in *length, or NULL when no key can be made or no memory had.
 */
-static DWORD AppendKey(KeyBlock* block, const WCHAR* text, LCID locale, DWORD flags)
+static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
 {
     int len = ComparedLength(text);
     const WCHAR* source = len > 0 ? text : L"";
     int sourceLen = len > 0 ? len : -1;
-    for (;;) {
-        /* A size of 0 would ask for the key's length and write nothing: a
-           full block is grown first, never handed over. */
-        size_t room = block->capacity - block->used;
-        if (room > 0) {
-            int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen,
-                                 (LPWSTR)(void*)(block->data + block->used), room < 0x7FFFFFFF ? (int)room : 0x7FFFFFFF);
-            if (n > 0)
-                return (DWORD)n;
-            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-                return 0;
+    KeyChunk* chunk = store->current;
+    /* A size of 0 would ask for the key's length and write nothing: a full
+       chunk is passed over, never handed to LCMapStringW. */
+    size_t room = chunk->capacity - chunk->used;
+    if (room > 0) {
+        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)(chunk->data + chunk->used),
+                             room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
+        if (n > 0) {
+            *length = (DWORD)n;
+            return chunk->data + chunk->used;
         }
-        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
-        if (n <= 0 || block->capacity > 0x7FFFFFFF - (size_t)n)
-            return 0;
-        size_t grown = block->capacity + block->capacity / 2 + (size_t)n;
-        BYTE* larger = (BYTE*)realloc(block->data, grown);
-        if (larger == NULL)
-            return 0;
-        block->data = larger;
-        block->capacity = grown;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return NULL;
     }
-}
-
-/* Orders records by their kept bytes, greater first, then by document order. */
-static bool PrefixRanksBefore(const KeyRecord& a, const KeyRecord& b)
-{
-    if (a.high != b.high)
-        return a.high > b.high;
-    if (a.low != b.low)
-        return a.low > b.low;
-    return a.index < b.index;
+    int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
+    if (n <= 0)
+        return NULL;
+    KeyChunk* next = chunk->next;
+    if (next == NULL || next->capacity < (size_t)n) {
+        size_t capacity = chunk->capacity < KEY_CHUNK_MAX_BYTES ? 2 * chunk->capacity : KEY_CHUNK_MAX_BYTES;
+        next = InsertChunk(chunk, capacity > (size_t)n ? capacity : (size_t)n);
+        if (next == NULL)
+            return NULL;
+    }
+    next->used = 0;
+    store->current = next;
+    if (LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)next->data, n) != n)
+        return NULL;
+    *length = (DWORD)n;
+    return next->data;
 }
 
 /*
-** Orders records of one run (equal kept bytes) by their whole keys in the
-** block: greater first, a key that another begins with after it, and
-** equal keys in document order.
+** Orders records by their kept bytes, greater first. Records that tie form
+** a run, which OrderRun puts in its final order, document order included.
 */
-static bool KeyRanksBefore(const BYTE* keys, const KeyRecord& a, const KeyRecord& b)
+static bool KeptRanksBefore(const KeyRecord& a, const KeyRecord& b)
+{
+    if (a.rank != b.rank)
+        return a.rank > b.rank;
+    for (int i = 0; i < KEPT_WORDS - 1; i++)
+        if (a.kept[i] != b.kept[i])
+            return a.kept[i] > b.kept[i];
+    return a.last.bytes > b.last.bytes;
+}
+
+static bool KeptBytesTie(const KeyRecord& a, const KeyRecord& b)
+{
+    if (a.rank != b.rank)
+        return false;
+    for (int i = 0; i < KEPT_WORDS - 1; i++)
+        if (a.kept[i] != b.kept[i])
+            return false;
+    return a.last.bytes == b.last.bytes;
+}
+
+/*
+** What breaking the ties of one range needs: the lines, the settings, the
+** store the keys are made into, how many bytes of keys a run may keep at
+** once, and a count of the keys made.
+*/
+typedef struct TieBreak {
+    WCHAR** lines;
+    LCID locale;
+    DWORD flags;
+    KeyStore* store;
+    DWORD shared;      /* the key bytes that records of RANK_SHARED pass over */
+    size_t budget;
+    size_t made;
+} TieBreak;
+
+/*
+** Orders records of one run, whose keys tie on their first tied bytes, by
+** their whole keys: greater first, a key that another begins with after
+** it, and equal keys in document order. Keys no longer than the tied
+** bytes were whole already.
+*/
+static bool WholeKeyRanksBefore(const KeyRecord& a, const KeyRecord& b, DWORD tied)
 {
     DWORD shorter = a.length < b.length ? a.length : b.length;
-    if (shorter > PREFIX_BYTES) {
-        int c = memcmp(keys + a.low + PREFIX_BYTES, keys + b.low + PREFIX_BYTES, shorter - PREFIX_BYTES);
+    if (shorter > tied) {
+        int c = memcmp(a.last.whole + tied, b.last.whole + tied, shorter - tied);
         if (c != 0)
             return c > 0;
     }
@@ -130,104 +279,347 @@ static bool KeyRanksBefore(const BYTE* keys, const KeyRecord& a, const KeyRecord
 }
 
 /*
-** Orders the records of a run whose kept bytes tie: the whole keys are
-** made again into the block, which is emptied first. Keys no longer than
-** the kept bytes are whole already, and need no block. Returns FALSE
-** when a key cannot be made or the block cannot grow.
+** Orders records whose keys all end within the bytes that tie: the longer
+** key first (the shorter is where it begins), then document order.
 */
-static BOOL OrderRun(KeyRecord* run, size_t count, WCHAR** lines, KeyBlock* block, LCID locale, DWORD flags)
+static bool LengthRanksBefore(const KeyRecord& a, const KeyRecord& b)
 {
-    BOOL whole = TRUE;
-    for (size_t i = 0; i < count; i++)
-        if (run[i].length > PREFIX_BYTES)
-            whole = FALSE;
-    block->used = 0;
-    if (!whole) {
-        for (size_t i = 0; i < count; i++) {
+    if (a.length != b.length)
+        return a.length > b.length;
+    return a.index < b.index;
+}
+
+/*
+** Puts run[0..count) in the ordinal order of the texts, so that identical
+** texts stand together and can share one key. Returns whether all the
+** texts are identical, when their order is document order and no key is
+** needed at all.
+*/
+static BOOL GroupIdenticalTexts(RecordCursor run, size_t count, WCHAR** lines)
+{
+    std::sort(run, run + count, [lines](const KeyRecord& a, const KeyRecord& b) {
+        int c = wcscmp(lines[a.index], lines[b.index]);
+        return c != 0 ? c < 0 : a.index < b.index;
+    });
+    return wcscmp(lines[run[0].index], lines[run[count - 1].index]) == 0;
+}
+
+/*
+** Calls keep(record, key) for every record of run[0..count) whose key is
+** longer than offset bytes, with its key made into the store once for
+** each distinct text (the run is grouped by text). The store is emptied
+** first when emptyFirst, and the keys stay in it when keepKeys. Returns
+** FALSE when a key cannot be made or no memory had.
+*/
+template <typename Keep>
+static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepKeys, TieBreak* tb, Keep keep)
+{
+    tb->store->current = tb->store->first;
+    tb->store->first->used = 0;
+    const WCHAR* previous = NULL;
+    const BYTE* previousKey = NULL;
+    for (size_t i = 0; i < count; i++) {
+        const WCHAR* text = tb->lines[run[i].index];
+        if (run[i].length <= offset)
+            continue;
+        if (previous == NULL || wcscmp(previous, text) != 0) {
             if (i + 1 < count)
-                __builtin_prefetch(lines[run[i + 1].index]);
-            DWORD length = AppendKey(block, lines[run[i].index], locale, flags);
-            if (length != run[i].length || block->used + length > 0xFFFFFFFF)
+                __builtin_prefetch(tb->lines[run[i + 1].index]);
+            DWORD length;
+            previousKey = MakeKey(tb->store, text, tb->locale, tb->flags, &length);
+            if (previousKey == NULL || length != run[i].length)
                 return FALSE;
-            run[i].low = block->used;
-            block->used += length;
+            if (keepKeys)
+                tb->store->current->used += length;
+            previous = text;
+            tb->made++;
         }
+        keep(run[i], previousKey);
     }
-    const BYTE* keys = block->data;
-    std::sort(run, run + count, [keys](const KeyRecord& a, const KeyRecord& b) {
-        return KeyRanksBefore(keys, a, b);
+    return TRUE;
+}
+
+/*
+** Orders run[0..count), whose keys tie on their first tied bytes and which
+** is grouped by text, by the whole keys, which are made into the store and
+** kept there until the run is in order. Returns FALSE when a key cannot be
+** made or no memory had.
+*/
+static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, DWORD tied, TieBreak* tb)
+{
+    BOOL made = MakeRunKeys(run, count, tied, TRUE, tb, [](KeyRecord& r, const BYTE* key) {
+        r.last.whole = key;
+    });
+    if (!made)
+        return FALSE;
+    std::sort(run, run + count, [tied](const KeyRecord& a, const KeyRecord& b) {
+        return WholeKeyRanksBefore(a, b, tied);
     });
     return TRUE;
 }
 
 /*
+** Orders a run whose keys tie on their first offset bytes when its whole
+** keys are more than the store may keep: the next KEPT_BYTES of each key
+** take the place of the kept bytes, the run is sorted by them, and the
+** groups that still tie are ordered the same way from further on. Each
+** step makes the keys again, once for each distinct text, but keeps
+** none of them. Groups that tie beyond WINDOWS_MAX_BYTES are ordered by
+** whole keys after all, so that the steps stay few (and the stack
+** shallow). Returns FALSE when a key cannot be made or no memory had.
+*/
+static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieBreak* tb)
+{
+    BOOL ended = TRUE;
+    for (size_t i = 0; i < count && ended; i++)
+        ended = run[i].length <= offset;
+    if (ended || GroupIdenticalTexts(run, count, tb->lines)) {
+        std::sort(run, run + count, LengthRanksBefore);
+        return TRUE;
+    }
+    if (offset >= WINDOWS_MAX_BYTES)
+        return OrderRunByWholeKeys(run, count, offset, tb);
+    for (size_t i = 0; i < count; i++) {
+        if (run[i].length <= offset) {
+            memset(run[i].kept, 0, sizeof(run[i].kept));
+            run[i].last.bytes = 0;
+        }
+    }
+    BOOL made = MakeRunKeys(run, count, offset, FALSE, tb, [offset](KeyRecord& r, const BYTE* key) {
+        for (int w = 0; w < KEPT_WORDS - 1; w++)
+            r.kept[w] = WordOf(key, r.length, offset + 8 * w);
+        r.last.bytes = WordOf(key, r.length, offset + KEPT_BYTES - 8);
+    });
+    if (!made)
+        return FALSE;
+    std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) {
+        for (int i = 0; i < KEPT_WORDS - 1; i++)
+            if (a.kept[i] != b.kept[i])
+                return a.kept[i] > b.kept[i];
+        return a.last.bytes > b.last.bytes;
+    });
+    for (size_t i = 0, end; i < count; i = end) {
+        end = i + 1;
+        while (end < count && memcmp(run[end].kept, run[i].kept, sizeof(run[i].kept)) == 0
+               && run[end].last.bytes == run[i].last.bytes)
+            end++;
+        if (end - i > 1 && !OrderRunByWindows(run + i, end - i, offset + KEPT_BYTES, tb))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+/*
+** Orders the records run[0..count) of a run whose kept bytes tie. Their
+** whole keys are made into the store, once for each distinct text, when
+** they fit the budget; otherwise the run is ordered window by window.
+** Returns FALSE when a key cannot be made or no memory had.
+*/
+static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
+{
+    DWORD tied = (run[0].rank == RANK_SHARED ? tb->shared : 0) + KEPT_BYTES;
+    size_t need = 0;
+    for (size_t i = 0; i < count; i++)
+        if (run[i].length > tied)
+            need += run[i].length;
+    if (need == 0 || GroupIdenticalTexts(run, count, tb->lines)) {
+        std::sort(run, run + count, LengthRanksBefore);
+        return TRUE;
+    }
+    if (need > tb->budget)
+        return OrderRunByWindows(run, count, tied, tb);
+    return OrderRunByWholeKeys(run, count, tied, tb);
+}
+
+/* Frees the record blocks and the table of them. */
+static void FreeRecords(KeyRecord** blocks, size_t blockCount)
+{
+    for (size_t b = 0; b < blockCount; b++)
+        free(blocks[b]);
+    free(blocks);
+}
+
+/* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
+static const BYTE* MakeLineKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
+{
+    if (ComparedLength(text) > KEY_MAX_LINE_UNITS)
+        return NULL;
+    const BYTE* key = MakeKey(store, text, locale, flags, length);
+    return key != NULL && *length <= MAX_RECORD_KEY_BYTES ? key : NULL;
+}
+
+/*
+** Finds the key bytes that the keys of a sample of the lines all begin
+** with: log lines of one day, paths under one folder, rows that begin with
+** one value. Records then keep the bytes after those, which tell the lines
+** apart, instead of bytes that every line has. The first line's key, kept
+** in the store, is the reference that the other keys are held against.
+** Sets *shared to 0 when the sample shares too little to matter. Returns
+** FALSE when a key cannot be made.
+*/
+static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYTE** reference)
+{
+    DWORD length;
+    tb->shared = 0;
+    *reference = NULL;
+    if (count < 2 * SAMPLE_LINES)
+        return TRUE;
+    const BYTE* first = MakeLineKey(tb->store, lines[0], tb->locale, tb->flags, &length);
+    if (first == NULL)
+        return FALSE;
+    tb->store->current->used += length;
+    DWORD shared = length - 1;
+    for (size_t j = 1; j <= SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
+        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->locale, tb->flags, &length);
+        if (key == NULL)
+            return FALSE;
+        DWORD same = 0;
+        while (same < shared && same + 1 < length && key[same] == first[same])
+            same++;
+        shared = same;
+    }
+    if (shared >= MIN_SHARED_BYTES) {
+        tb->shared = shared;
+        *reference = first;
+    }
+    return TRUE;
+}
+
+/*
+** Gives every line its record: its key's rank against the shared bytes,
+** the kept bytes, the key's length and the line's index. Returns FALSE
+** when a line is too long for LCMapStringW or its key cannot be made.
+*/
+static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
+{
+    const BYTE* reference;
+    if (!FindSharedBytes(tb->lines, count, tb, &reference))
+        return FALSE;
+    DWORD shared = tb->shared;
+    for (size_t i = 0; i < count; i++) {
+        DWORD length;
+        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->locale, tb->flags, &length);
+        if (key == NULL)
+            return FALSE;
+        KeyRecord& r = records[i];
+        DWORD from = 0;
+        r.rank = RANK_SHARED;
+        if (shared > 0) {
+            int c = memcmp(key, reference, length < shared ? length : shared);
+            if (c == 0 && length > shared)
+                from = shared;
+            else
+                r.rank = c > 0 ? RANK_ABOVE : RANK_BELOW;
+        }
+        for (int w = 0; w < KEPT_WORDS - 1; w++)
+            r.kept[w] = WordOf(key, length, from + 8 * w);
+        r.last.bytes = WordOf(key, length, from + KEPT_BYTES - 8);
+        r.length = length;
+        r.index = (DWORD)i;
+    }
+    return TRUE;
+}
+
+/*
+** Orders every run of records whose kept bytes tie by the whole keys.
+** Returns FALSE when a run cannot be ordered.
+*/
+static BOOL BreakTies(RecordCursor records, size_t count, TieBreak* tb)
+{
+    size_t tied = 0;
+    for (size_t i = 0, end; i < count; i = end) {
+        end = i + 1;
+        while (end < count && KeptBytesTie(records[end], records[i]))
+            end++;
+        if (end - i > 1) {
+            tied += end - i;
+            if (!OrderRun(records + i, end - i, tb))
+                return FALSE;
+        }
+    }
+    SORT_STAGE(SORT_STAGE_TIED, tied);
+    SORT_STAGE(SORT_STAGE_REMADE, tb->made);
+    (void)tied;
+    return TRUE;
+}
+
+/*
+** The records for count lines, in blockCount blocks of RECORD_BLOCK_SIZE
+** (the last one shorter), and the table of them. Returns NULL when any
+** cannot be had, with nothing left allocated.
+*/
+static KeyRecord** AllocateRecords(size_t count, size_t blockCount)
+{
+    KeyRecord** blocks = (KeyRecord**)calloc(blockCount, sizeof(KeyRecord*));
+    if (blocks == NULL)
+        return NULL;
+    for (size_t b = 0; b < blockCount; b++) {
+        size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
+        blocks[b] = (KeyRecord*)malloc(n * sizeof(KeyRecord));
+        if (blocks[b] == NULL) {
+            FreeRecords(blocks, b);
+            return NULL;
+        }
+    }
+    return blocks;
+}
+
+/*
+** Puts the lines in the order of the sorted records. The pointers go into
+** the records' own memory first, one in each record, the record it
+** replaces having been read; then into lines.
+*/
+static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
+{
+    static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
+    for (size_t i = 0; i < count; i++) {
+        if (i + PREFETCH_AHEAD < count)
+            __builtin_prefetch(&lines[records[i + PREFETCH_AHEAD].index]);
+        WCHAR* line = lines[records[i].index];
+        memcpy(&records[i], &line, sizeof(WCHAR*));
+    }
+    for (size_t i = 0; i < count; i++)
+        memcpy(&lines[i], &records[i], sizeof(WCHAR*));
+}
+
+/*
 ** Sorts lines descending by their sort keys under locale and flags. The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
-** they were, when a key cannot be made or memory for the keys cannot be
-** had; the caller then sorts with the comparator.
+** they were, when a line is too long for a key, a key cannot be made or
+** memory for the keys cannot be had; the caller then sorts with the
+** comparator.
 */
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     if (count == 0)
         return TRUE;
-    if (count > 0xFFFFFFFF / sizeof(KeyRecord))
+    if (count > MAX_RECORDS)
         return FALSE;
-    LARGE_INTEGER began, keyed, sorted;
-    QueryPerformanceCounter(&began);
-
-    KeyRecord* records = (KeyRecord*)malloc(count * sizeof(KeyRecord));
-    if (records == NULL)
+    size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
+    KeyRecord** blocks = AllocateRecords(count, blockCount);
+    if (blocks == NULL)
         return FALSE;
-    KeyBlock block = { (BYTE*)malloc(KEY_BLOCK_FIRST_BYTES), KEY_BLOCK_FIRST_BYTES, 0 };
-    if (block.data == NULL) {
-        free(records);
+    KeyStore store;
+    store.first = store.current = InsertChunk(NULL, KEY_CHUNK_FIRST_BYTES);
+    if (store.first == NULL) {
+        FreeRecords(blocks, blockCount);
         return FALSE;
     }
 
-    BOOL made = TRUE;
-    for (size_t i = 0; i < count && made; i++) {
-        block.used = 0;
-        DWORD length = AppendKey(&block, lines[i], locale, flags);
-        made = length != 0;
-        records[i].high = PrefixOf(block.data, length, 0);
-        records[i].low = PrefixOf(block.data, length, 8);
-        records[i].length = length;
-        records[i].index = (DWORD)i;
-    }
-    QueryPerformanceCounter(&keyed);
-
+    RecordCursor records = CursorAt(blocks, 0);
+    TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
+    if (tb.budget < KEY_CHUNK_MAX_BYTES)
+        tb.budget = KEY_CHUNK_MAX_BYTES;
+    BOOL made = KeepKeyBytes(records, count, &tb);
+    SORT_STAGE(SORT_STAGE_KEYED, count);
     if (made) {
-        std::sort(records, records + count, PrefixRanksBefore);
-        for (size_t i = 0, end; i < count && made; i = end) {
-            end = i + 1;
-            while (end < count && records[end].high == records[i].high && records[end].low == records[i].low)
-                end++;
-            if (end - i > 1)
-                made = OrderRun(records + i, end - i, lines, &block, locale, flags);
-        }
+        std::sort(records, records + count, KeptRanksBefore);
+        SORT_STAGE(SORT_STAGE_SORTED, count);
+        made = BreakTies(records, count, &tb);
     }
-    free(block.data);
-    if (!made) {
-        free(records);
-        return FALSE;
-    }
-
-    /* The lines in their new order go into the records' own memory: the
-       pointer for place i lands in a record at or before record i, which
-       has been read by then. */
-    static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
-    BYTE* ordered = (BYTE*)records;
-    for (size_t i = 0; i < count; i++) {
-        if (i + PREFETCH_AHEAD < count)
-            __builtin_prefetch(&lines[records[i + PREFETCH_AHEAD].index]);
-        WCHAR* line = lines[records[i].index];
-        memcpy(ordered + i * sizeof(WCHAR*), &line, sizeof(WCHAR*));
-    }
-    memcpy(lines, ordered, count * sizeof(WCHAR*));
-    free(records);
-    QueryPerformanceCounter(&sorted);
-
-    g_lastSortTimings.keys = keyed.QuadPart - began.QuadPart;
-    g_lastSortTimings.sort = sorted.QuadPart - keyed.QuadPart;
-    return TRUE;
+    FreeKeyStore(&store);
+    if (made)
+        PlaceLines(records, lines, count);
+    FreeRecords(blocks, blockCount);
+    return made;
 }

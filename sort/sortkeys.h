@@ -6,21 +6,16 @@
 
 #include <windows.h>
 
-/* The first size of the block that whole keys are made into; it grows as needed. */
-#define KEY_BLOCK_FIRST_BYTES 4096
+/* The first size of the chunks that keys are made into; later ones grow. */
+#define KEY_CHUNK_FIRST_BYTES 4096
+
+/* Lines whose compared text is longer than this, in UTF-16 units, are not
+** given to LCMapStringW (lines of some 70 million units crash it under
+** Wine while 55 million work); a range holding one is sorted by the
+** comparator instead. */
+#define KEY_MAX_LINE_UNITS (1 << 24)
 
 BOOL KeysAgreeWithCompare(LCID locale, DWORD flags);
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags);
-
-/* Where the last sort command spent its time, in counter ticks. */
-typedef struct SortTimings {
-    LONGLONG fetch;     /* reading the lines from the host */
-    LONGLONG keys;      /* making sort keys (0 on the comparator path) */
-    LONGLONG sort;      /* ordering the lines */
-    LONGLONG rewrite;   /* replacing the lines in the host */
-    BOOL byKeys;        /* whether the key path ran */
-} SortTimings;
-
-extern SortTimings g_lastSortTimings;
 
 #endif

@@ -21,6 +21,9 @@ imports=$(echo "$headers" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort
 check "imports only KERNEL32, USER32, ADVAPI32, msvcrt (found: $imports)" \
     '[ "$imports" = "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL " ]'
 
+# The benchmark's stage timing is compiled into its own build only.
+check "no timing code (QueryPerformanceCounter not imported)" '! grep -q QueryPerformanceCounter <<<"$headers"'
+
 # The export table: the ordinal of each name is its index plus the base (1).
 exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers")
 check "ordinal base 1" 'grep -q "^Ordinal Base[[:space:]]*1" <<<"$headers"'

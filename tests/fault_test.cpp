@@ -40,9 +40,11 @@ void* g_live[kMaxLive];         /* blocks handed out while armed and not yet fre
 int g_liveCount;
 int g_damaged;                  /* guarded blocks found written outside their bounds */
 
-bool Counting()
+size_t g_minSize;                /* only allocations of at least this size count */
+
+bool Counting(size_t size)
 {
-    return g_armed && g_hostBusy == 0;
+    return g_armed && g_hostBusy == 0 && size >= g_minSize;
 }
 
 /* Decides the fate of one counted allocation: true means fail it. */
@@ -125,7 +127,7 @@ extern "C" {
 
 void* __wrap_malloc(size_t size)
 {
-    if (!Counting())
+    if (!Counting(size))
         return __real_malloc(size);
     if (FailThisOne() || size > (size_t)-1 - 2 * kGuard)
         return NULL;
@@ -136,7 +138,7 @@ void* __wrap_malloc(size_t size)
 
 void* __wrap_calloc(size_t count, size_t size)
 {
-    if (!Counting())
+    if (!Counting(count * size))
         return __real_calloc(count, size);
     if (FailThisOne() || (size != 0 && count > ((size_t)-1 - 2 * kGuard) / size))
         return NULL;
@@ -150,9 +152,9 @@ void* __wrap_realloc(void* block, size_t size)
     bool guarded = false;
     for (int i = 0; i < g_liveCount && block != NULL && !guarded; i++)
         guarded = g_live[i] == block;
-    if (!Counting() && !guarded)
+    if (!Counting(size) && !guarded)
         return __real_realloc(block, size);
-    if ((Counting() && FailThisOne()) || size > (size_t)-1 - 2 * kGuard)
+    if ((Counting(size) && FailThisOne()) || size > (size_t)-1 - 2 * kGuard)
         return NULL;
     if (block != NULL && !guarded)
         return __real_realloc(block, size);   /* taken before the count began */
@@ -196,6 +198,7 @@ protected:
     void TearDown() override
     {
         g_armed = false;
+        g_minSize = 0;
         HostWatchMessageBoxes(FALSE);
         HostDestroyEditor();
         DeleteModuleKey("fault_test");
@@ -219,7 +222,7 @@ protected:
     ** every block the module took must be back.
     */
     void FailEachAllocation(const std::wstring& text, POINT start, POINT end,
-                            const std::wstring& sorted, const std::wstring& untouched)
+                            const std::wstring& sorted, const std::wstring& untouched, int atLeast = 5)
     {
         int failAt = 1;
         for (; failAt < 1000; failAt++) {
@@ -237,7 +240,7 @@ protected:
                 EXPECT_EQ(HostMessageBoxCount(), 1) << "allocation " << failAt << " failing was not told";
             }
         }
-        EXPECT_GE(failAt, 5) << "the command allocates the array and a buffer per line";
+        EXPECT_GE(failAt, atLeast) << "the command allocates the array and a buffer per line";
     }
 };
 
@@ -256,24 +259,53 @@ TEST_F(FaultInjectionTest, RunWithoutAppendKeepsTheDocument)
 }
 
 /*
-** Lines that all begin alike, so that their whole keys are made again into
-** a block that has to grow: any of those allocations failing must leave the
-** comparator to sort them.
+** Log lines of two days, which tie within each day far past the key bytes
+** a record keeps, so that their whole keys are made again into chunks that
+** have to grow: any of those allocations failing must leave the comparator
+** to sort them.
 */
 TEST_F(FaultInjectionTest, LogLinesWhoseKeysOutgrowTheKeyBlock)
 {
     std::wstring text, sorted;
+    wchar_t line[64];
     for (int i = 0; i < 120; i++) {
-        wchar_t line[64];
-        swprintf(line, 64, L"2026-12-08 04:25:17 [info] request %03d served\r\n", (i * 37) % 120);
+        int n = (i * 37) % 120;
+        swprintf(line, 64, L"2026-12-0%d 04:25:17 [info] request %03d served\r\n", 8 + n % 2, n);
         text += line;
-        swprintf(line, 64, L"2026-12-08 04:25:17 [info] request %03d served\r\n", 119 - i);
+    }
+    for (int n = 119; n >= 0; n -= 2) {   /* the odd numbers fell on the 9th */
+        swprintf(line, 64, L"2026-12-09 04:25:17 [info] request %03d served\r\n", n);
+        sorted += line;
+    }
+    for (int n = 118; n >= 0; n -= 2) {
+        swprintf(line, 64, L"2026-12-08 04:25:17 [info] request %03d served\r\n", n);
         sorted += line;
     }
     text += L"tail";
     sorted += L"tail";
     POINT start = { 0, 0 }, end = { 0, 120 };
     FailEachAllocation(text, start, end, sorted, text);
+}
+
+/*
+** More lines than one block of key records holds: each block failing in
+** turn (only allocations of a megabyte and more count) must give back the
+** blocks taken before it.
+*/
+TEST_F(FaultInjectionTest, KeyRecordBlocksFailingInTurn)
+{
+    std::wstring text, sorted;
+    wchar_t line[32];
+    const int lines = 70000;
+    for (int i = 0; i < lines; i++) {
+        swprintf(line, 32, L"line %05d\r\n", (int)((i * 7919LL) % lines));
+        text += line;
+        swprintf(line, 32, L"line %05d\r\n", lines - 1 - i);
+        sorted += line;
+    }
+    POINT start = { 0, 0 }, end = { 0, lines };
+    g_minSize = 1 << 20;
+    FailEachAllocation(text, start, end, sorted, text, 3);
 }
 
 TEST_F(FaultInjectionTest, GuardsCatchAOneByteOverrun)

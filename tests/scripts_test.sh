@@ -29,6 +29,8 @@ if "$root/scripts/benchmark" 1000 >"$work/bench.out" 2>"$work/bench.err" </dev/n
 else
     fail "scripts/benchmark 1000 exits 0"; cat "$work/bench.err"
 fi
-grep -q '^1000[[:space:]]' "$work/bench.out" && pass "the benchmark has a row for 1,000 lines" \
-    || { fail "the benchmark has a row for 1,000 lines"; cat "$work/bench.out"; }
+for kind in random words log csv ja zh; do
+    grep -q "^$kind[[:space:]]1000[[:space:]]" "$work/bench.out" && pass "the benchmark has a row for 1,000 lines of $kind" \
+        || { fail "the benchmark has a row for 1,000 lines of $kind"; cat "$work/bench.out"; }
+done
 [ "$fails" = 0 ]

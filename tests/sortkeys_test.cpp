@@ -1,8 +1,11 @@
 /*
-** The key path against the comparator path: for many generated documents
-** (random lines, log lines that all begin alike, lists with repeats),
-** locales and flag sets, sorting by sort keys must give exactly the order
-** of a stable sort by CompareLinesW.
+** The key path against the comparator path: for generated documents of
+** every kind the benchmark sorts (random pieces, word lists with repeats
+** and case variants, log lines and CSV rows that begin alike far beyond
+** the kept key bytes, with stray lines that do not, Japanese and Chinese
+** lists), under many locales and
+** flag sets, sorting by sort keys must give exactly the order of a stable
+** sort by CompareLinesW.
 */
 #include <gtest/gtest.h>
 
@@ -31,15 +34,61 @@ const wchar_t* const kPieces[] = {
     L"\x6CE2", L"\x5B57", L"\x3000", L"co-op", L"coop", L"\x0130", L"i", L"\x0131",
 };
 
-std::wstring RandomLine()
+std::wstring RandomText(size_t maxPieces)
 {
-    std::wstring line;
-    unsigned pieces = NextRandom() % 6;
-    for (unsigned i = 0; i < pieces; i++)
-        line += kPieces[NextRandom() % (sizeof(kPieces) / sizeof(kPieces[0]))];
+    std::wstring text;
+    size_t pieces = NextRandom() % (maxPieces + 1);
+    for (size_t i = 0; i < pieces; i++)
+        text += kPieces[NextRandom() % (sizeof(kPieces) / sizeof(kPieces[0]))];
+    return text;
+}
+
+std::wstring LineEnd()
+{
     static const wchar_t* const ends[] = { L"\r\n", L"\n", L"\r", L"" };
-    line += ends[NextRandom() % 4];
-    return line;
+    return ends[NextRandom() % 4];
+}
+
+/* Text of n characters drawn from first..first+span. */
+std::wstring Characters(size_t n, wchar_t first, unsigned span)
+{
+    std::wstring text;
+    for (size_t i = 0; i < n; i++)
+        text.push_back((wchar_t)(first + NextRandom() % span));
+    return text;
+}
+
+enum DocumentKind { kRandom, kWords, kLog, kCsv, kJapanese, kChinese, kKinds };
+
+/* Line i of a document of kind; earlier lines (texts) can come back. */
+std::wstring KindLine(int kind, const std::vector<std::wstring>& texts)
+{
+    size_t i = texts.size();
+    if (kind != kRandom && kind != kLog && i > 0 && NextRandom() % 4 == 0) {
+        std::wstring again = texts[NextRandom() % i];   /* a repeat, or a case variant */
+        if (NextRandom() % 2)
+            for (wchar_t& c : again)
+                c = (wchar_t)towupper(c);
+        return again;
+    }
+    switch (kind) {
+    case kRandom:
+        return RandomText(5) + LineEnd();
+    case kWords:
+        return Characters(1 + NextRandom() % 3, L'a', 4) + L" " + RandomText(3) + LineEnd();
+    case kLog:   /* keys begin alike far beyond the kept bytes, but for a stray line */
+        if (NextRandom() % 16 == 0)   /* stray lines, tied among themselves past the kept bytes */
+            return std::wstring(18, NextRandom() % 2 ? L'z' : L'0') + Characters(2, L'a', 3) + RandomText(2) + LineEnd();
+        return L"2026-12-08T04:25:1" + Characters(1, L'0', 3) + L" web-01 nginx: " + RandomText(4) + LineEnd();
+    case kCsv:
+        return std::wstring(NextRandom() % 2 ? L"\x00D6sterreich," : L"Osterreich,") + Characters(2, L'0', 3)
+            + L"," + RandomText(2) + LineEnd();
+    case kJapanese:
+        return Characters(1 + NextRandom() % 4, 0x3041, 6) + Characters(NextRandom() % 3, 0x30A1, 6)
+            + Characters(NextRandom() % 2, 0xFF71, 3) + RandomText(1) + LineEnd();
+    default:
+        return Characters(1 + NextRandom() % 5, 0x4E00, 5) + RandomText(1) + LineEnd();
+    }
 }
 
 typedef struct Setting {
@@ -47,42 +96,36 @@ typedef struct Setting {
     DWORD flags;
 } Setting;
 
+/* Sorts texts both ways and compares the orders; gtest failures name the place. */
+void ExpectKeyOrderIsComparatorOrder(std::vector<std::wstring>& texts, LCID locale, DWORD flags, int document)
+{
+    std::vector<WCHAR*> byKeys, byCompare;
+    for (std::wstring& t : texts)
+        byKeys.push_back(&t[0]);
+    byCompare = byKeys;
+    g_compareSettings.locale = locale;
+    g_compareSettings.flags = flags;
+    ASSERT_TRUE(SortLinesByKeys(byKeys.data(), byKeys.size(), locale, flags));
+    ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
+    for (size_t i = 0; i < byKeys.size(); i++) {
+        ASSERT_EQ(byKeys[i], byCompare[i]) << "document " << document << ", place " << i
+            << ": keys put \"" << testing::PrintToString(std::wstring(byKeys[i]))
+            << "\", the comparator \"" << testing::PrintToString(std::wstring(byCompare[i])) << "\"";
+    }
+}
+
 class SortKeysTest : public testing::TestWithParam<Setting> {};
 
 TEST_P(SortKeysTest, KeyOrderIsTheStableComparatorOrder)
 {
-    g_compareSettings.locale = GetParam().locale;
-    g_compareSettings.flags = GetParam().flags;
     ASSERT_TRUE(KeysAgreeWithCompare(GetParam().locale, GetParam().flags));
     g_seed = GetParam().locale * 31 + GetParam().flags;
-    for (int document = 0; document < 60; document++) {
+    for (int document = 0; document < 10 * kKinds; document++) {
         std::vector<std::wstring> texts;
         size_t count = 1 + NextRandom() % 300;
-        for (size_t i = 0; i < count; i++) {
-            switch (document % 3) {
-            case 0:
-                texts.push_back(RandomLine());
-                break;
-            case 1:   /* a log: every key begins alike far beyond the bytes a record keeps */
-                texts.push_back(L"2026-12-08 04:25:17 [info] " + RandomLine());
-                break;
-            default:  /* a word list with repeats */
-                texts.push_back(i > 0 && NextRandom() % 2 ? texts[NextRandom() % i] : RandomLine());
-                break;
-            }
-        }
-        std::vector<WCHAR*> byKeys, byCompare;
-        for (std::wstring& t : texts)
-            byKeys.push_back(&t[0]);
-        byCompare = byKeys;
-
-        ASSERT_TRUE(SortLinesByKeys(byKeys.data(), count, GetParam().locale, GetParam().flags));
-        ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), count, CompareLinesW));
-        for (size_t i = 0; i < count; i++) {
-            ASSERT_EQ(byKeys[i], byCompare[i]) << "document " << document << ", place " << i
-                << ": keys put \"" << testing::PrintToString(std::wstring(byKeys[i]))
-                << "\", the comparator \"" << testing::PrintToString(std::wstring(byCompare[i])) << "\"";
-        }
+        while (texts.size() < count)
+            texts.push_back(KindLine(document % kKinds, texts));
+        ExpectKeyOrderIsComparatorOrder(texts, GetParam().locale, GetParam().flags, document);
     }
 }
 
@@ -106,33 +149,77 @@ TEST(SortKeysEligibilityTest, OnlyFlagsBothFunctionsReadAlike)
 }
 
 /*
-** Equal lines whose keys fill the key block to its last byte: the next key
-** must go into a grown block, never be "made" into no room at all.
+** Different lines that tie on the kept bytes and whose keys fill the first
+** key chunk to its last byte: the next key must go into another chunk,
+** never be "made" into no room at all.
 */
-TEST(SortKeysBlockTest, KeysThatFillTheBlockExactly)
+TEST(SortKeysChunkTest, KeysThatFillTheChunkExactly)
 {
-    g_compareSettings.locale = 0x409;
-    g_compareSettings.flags = 0;
-    std::wstring line;
+    std::wstring stem;
     int keyLength = 0;
-    for (WCHAR c = L'A'; c <= L'Z'; c++) {
-        line += c;
-        keyLength = LCMapStringW(0x409, LCMAP_SORTKEY, line.c_str(), (int)line.size(), NULL, 0);
-        if (keyLength > 16 && KEY_BLOCK_FIRST_BYTES % keyLength == 0)
+    while (stem.size() < 200) {
+        stem += (WCHAR)(L'A' + stem.size() % 26);
+        keyLength = LCMapStringW(0x409, LCMAP_SORTKEY, (stem + L"AA").c_str(), (int)stem.size() + 2, NULL, 0);
+        if (stem.size() >= 20 && KEY_CHUNK_FIRST_BYTES % keyLength == 0)
             break;
     }
-    ASSERT_EQ(KEY_BLOCK_FIRST_BYTES % keyLength, 0) << "no line with a key that divides the block";
+    ASSERT_EQ(KEY_CHUNK_FIRST_BYTES % keyLength, 0) << "no line with a key that divides the chunk";
 
-    std::vector<std::wstring> texts(3 * KEY_BLOCK_FIRST_BYTES / keyLength + 1, line + L"\r\n");
-    texts.push_back(L"ZZ\r\n");
-    std::vector<WCHAR*> lines;
-    for (std::wstring& t : texts)
-        lines.push_back(&t[0]);
-    std::vector<WCHAR*> original = lines;
-    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
-    EXPECT_EQ(lines[0], original.back());
-    for (size_t i = 1; i < lines.size(); i++)
-        ASSERT_EQ(lines[i], original[i - 1]) << "equal lines keep document order, place " << i;
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < 3 * KEY_CHUNK_FIRST_BYTES / keyLength + 1; i++)
+        texts.push_back(stem + (WCHAR)(L'A' + i % 26) + (WCHAR)(L'A' + i / 26 % 26) + L"\r\n");
+    ExpectKeyOrderIsComparatorOrder(texts, 0x409, 0, 0);
+}
+
+/*
+** More lines than one block of records holds, most of them tied on the
+** kept bytes: the records are sorted across their blocks.
+*/
+TEST(SortKeysChunkTest, RecordsInSeveralBlocks)
+{
+    g_seed = 7;
+    std::vector<std::wstring> texts;
+    while (texts.size() < 70000)
+        texts.push_back(KindLine(texts.size() % 2 ? kLog : kWords, texts));
+    ExpectKeyOrderIsComparatorOrder(texts, 0x409, NORM_IGNORECASE, 0);
+}
+
+/*
+** A tied run whose whole keys are more than the store may keep, with
+** repeats, case variants, keys that end early and lines that tie far past
+** the bytes ordered window by window: it is ordered as the comparator does.
+*/
+TEST(SortKeysChunkTest, RunTooLargeToKeepItsKeys)
+{
+    g_seed = 11;
+    std::wstring stem(1100, L'k');
+    std::vector<std::wstring> texts;
+    while (texts.size() < 900) {
+        switch (NextRandom() % 4) {
+        case 0: texts.push_back(stem + Characters(NextRandom() % 3, L'a', 3) + LineEnd()); break;
+        case 1: texts.push_back(stem.substr(0, NextRandom() % 40) + RandomText(3) + L"\n"); break;
+        default: texts.push_back(KindLine(kWords, texts).insert(0, stem.substr(0, 600))); break;
+        }
+    }
+    ExpectKeyOrderIsComparatorOrder(texts, 0x409, 0, 0);
+    ExpectKeyOrderIsComparatorOrder(texts, 0x411, NORM_IGNORECASE, 1);
+}
+
+/* A line as long as LCMapStringW is trusted with takes the key path; one unit more does not. */
+TEST(SortKeysChunkTest, LongestLineForKeys)
+{
+    std::wstring longest(KEY_MAX_LINE_UNITS, L'q');
+    longest[KEY_MAX_LINE_UNITS - 1] = L'a';
+    std::wstring texts[] = { L"m\r\n", longest + L"\r\n" };
+    WCHAR* lines[] = { &texts[0][0], &texts[1][0] };
+    ASSERT_TRUE(SortLinesByKeys(lines, 2, 0x409, 0));
+    EXPECT_EQ(lines[0], &texts[1][0]);
+
+    texts[1].insert(texts[1].begin(), L'q');
+    lines[0] = &texts[0][0];
+    lines[1] = &texts[1][0];
+    EXPECT_FALSE(SortLinesByKeys(lines, 2, 0x409, 0));
+    EXPECT_EQ(lines[0], &texts[0][0]) << "lines as they were";
 }
 
 TEST(SortKeysEligibilityTest, EmptyAndBareLineEndsSortAsEmpty)
