@@ -34,6 +34,7 @@
 #include "../host/host.h"
 #include "../sort/sortcmd.h"
 #include "../sort/stages.h"
+#include "../settings/keypath.h"
 
 /* ---- Stage marks and the module's own memory ----------------------------- */
 
@@ -386,7 +387,7 @@ static double Between(SortStage a, SortStage b)
 static void StoreSettings(DWORD locale, DWORD flags)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns\\benchmark", 0, NULL, 0,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PREFIX "benchmark", 0, NULL, 0,
                         KEY_WRITE, NULL, &key, NULL) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&locale, 4);
@@ -524,6 +525,6 @@ int main(int argc, char** argv)
            g_peakBytes / mib, (textBytes + 48.0 * lines) / mib, memory.PeakWorkingSetSize / mib,
            byKeys ? "keys" : "compare");
     HostDestroyEditor();
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns\\benchmark");
+    RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY_PREFIX "benchmark");
     return 0;
 }

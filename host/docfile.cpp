@@ -4,51 +4,18 @@
 ** BOM, or UTF-16LE with a BOM.
 **
 ** Both go a megabyte at a time, so that no copy of the whole file is held
-** beside the document, and both hand the conversion to a second thread:
-** while it reads and decodes the next piece (or encodes and writes the last
-** one), the main thread files lines into the document (or gathers them).
-** Only the main thread touches the document.
+** beside the document, and both hand the conversion to a second thread
+** (handoff.h). Only the main thread touches the document.
 */
+#include "handoff.h"
 #include "sortlines.h"
 
-#include <process.h>
 #include <stdio.h>
 #include <string.h>
 #include <vector>
 
 #define IO_CHUNK (1 << 20)     /* bytes read, or UTF-16 units written, at a time */
 #define MAX_INPUT 0x7FFFFFFF   /* the largest file the document takes */
-#define PIECES 2               /* pieces in flight between the two threads */
-
-/*
-** Two threads handing PIECES buffers back and forth: one fills a buffer and
-** signals ready, the other empties it and signals free.
-*/
-typedef struct Handoff {
-    HANDLE ready;                  /* counts buffers filled and not yet emptied */
-    HANDLE free;                   /* counts buffers free to be filled */
-    HANDLE thread;                 /* the second thread */
-} Handoff;
-
-/* Starts proc on a second thread with the buffers all free. Returns FALSE on failure. */
-static BOOL StartHandoff(Handoff* handoff, unsigned (__stdcall* proc)(void*), void* context)
-{
-    handoff->ready = CreateSemaphoreW(NULL, 0, PIECES, NULL);
-    handoff->free = CreateSemaphoreW(NULL, PIECES, PIECES, NULL);
-    handoff->thread = NULL;
-    if (handoff->ready != NULL && handoff->free != NULL)
-        handoff->thread = (HANDLE)_beginthreadex(NULL, 0, proc, context, 0, NULL);
-    return handoff->thread != NULL;
-}
-
-/* Waits for the second thread to end, and closes the handles. */
-static void EndHandoff(Handoff* handoff)
-{
-    WaitForSingleObject(handoff->thread, INFINITE);
-    CloseHandle(handoff->thread);
-    CloseHandle(handoff->ready);
-    CloseHandle(handoff->free);
-}
 
 /* A decoded piece of the file on its way to the document. */
 typedef struct Piece {

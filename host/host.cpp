@@ -8,82 +8,9 @@
 ** Every line carries its own line end; the last line never has one.
 */
 #include "host.h"
+#include "linepool.h"
+#include "busytime.h"
 
-#include <intrin.h>
-
-#include <new>
-
-/* ---- Line text memory ----------------------------------------------------
-** Line texts come from a pool that keeps freed blocks by size for the next
-** line of that size. Rewriting every line of a large document so reuses the
-** memory of the lines just deleted, where the process heap would give the
-** memory back to the system and fault in fresh pages. The pool's chunks are
-** kept for the life of the process, so it holds the largest document's
-** worth of memory at most.
-*/
-#define POOL_GRAIN 16            /* bytes; pooled block sizes are multiples of this */
-#define POOL_CLASSES 64          /* blocks up to POOL_GRAIN * POOL_CLASSES bytes are pooled */
-#define POOL_CHUNK (1 << 20)     /* bytes taken from the heap at a time */
-
-static void* g_freeBlocks[POOL_CLASSES];   /* freed blocks by size class, linked through their first word */
-static BYTE* g_chunkNext;                  /* the unused rest of the newest chunk */
-static size_t g_chunkLeft;                 /* its size */
-
-static size_t PoolClass(size_t bytes)
-{
-    return bytes == 0 ? 1 : (bytes + POOL_GRAIN - 1) / POOL_GRAIN;
-}
-
-/* A block of at least bytes; throws std::bad_alloc as operator new does. */
-static void* PoolAlloc(size_t bytes)
-{
-    size_t cls = PoolClass(bytes);
-    void* block;
-    if (cls > POOL_CLASSES) {
-        block = malloc(bytes);
-    } else if (g_freeBlocks[cls - 1] != NULL) {
-        block = g_freeBlocks[cls - 1];
-        g_freeBlocks[cls - 1] = *(void**)block;
-    } else {
-        size_t size = cls * POOL_GRAIN;
-        if (g_chunkLeft < size) {
-            g_chunkNext = (BYTE*)malloc(POOL_CHUNK);
-            g_chunkLeft = g_chunkNext != NULL ? POOL_CHUNK : 0;
-        }
-        block = g_chunkLeft >= size ? g_chunkNext : NULL;
-        if (block != NULL) {
-            g_chunkNext += size;
-            g_chunkLeft -= size;
-        }
-    }
-    if (block == NULL)
-        throw std::bad_alloc();
-    return block;
-}
-
-static void PoolFree(void* block, size_t bytes)
-{
-    size_t cls = PoolClass(bytes);
-    if (cls > POOL_CLASSES) {
-        free(block);
-        return;
-    }
-    *(void**)block = g_freeBlocks[cls - 1];
-    g_freeBlocks[cls - 1] = block;
-}
-
-template <typename T> struct PoolAllocator {
-    typedef T value_type;
-    PoolAllocator() {}
-    template <typename U> PoolAllocator(const PoolAllocator<U>&) {}
-    T* allocate(size_t n) { return (T*)PoolAlloc(n * sizeof(T)); }
-    void deallocate(T* p, size_t n) { PoolFree(p, n * sizeof(T)); }
-};
-
-template <typename T, typename U> bool operator==(const PoolAllocator<T>&, const PoolAllocator<U>&) { return true; }
-template <typename T, typename U> bool operator!=(const PoolAllocator<T>&, const PoolAllocator<U>&) { return false; }
-
-typedef std::basic_string<WCHAR, std::char_traits<WCHAR>, PoolAllocator<WCHAR> > LineText;
 
 /* ---- The document ------------------------------------------------------- */
 
@@ -115,20 +42,9 @@ static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE *
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
-static BOOL g_timeMessages;                        /* add up the time spent answering */
-static unsigned long long g_busyCycles;            /* processor cycles spent answering messages */
-static unsigned long long g_clearedCycles;         /* the cycle count at the last clear */
-static LONGLONG g_clearedTicks;                    /* and the performance counter then */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
 
 static const WCHAR* const g_eolText[] = { L"", L"\r\n", L"\r", L"\n" };
-
-static LONGLONG Now(void)
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
 
 /* ---- The gap buffer ---------------------------------------------------- */
 
@@ -549,16 +465,13 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HostMessageName(message) != NULL) {
-        /* The cycle counter costs a fraction of QueryPerformanceCounter,
-           which would weigh on every one of millions of messages. */
-        unsigned long long began = g_timeMessages ? __rdtsc() : 0;
+        BusyTime began = BusyTimeBegin();
         g_hostBusy++;   /* one thread: the window's own */
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
         Record(message, pointer ? 0 : wParam);
         LRESULT result = OnEditorMessage(message, wParam, lParam);
         g_hostBusy--;
-        if (g_timeMessages)
-            g_busyCycles += __rdtsc() - began;
+        BusyTimeEnd(began);
         return result;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -775,19 +688,7 @@ void HostClearMessages(void)
     g_messageBoxes = 0;
     g_messageBoxText[0] = L'\0';
     ZeroMemory(g_counts, sizeof(g_counts));
-    g_busyCycles = 0;
-    g_clearedCycles = __rdtsc();
-    g_clearedTicks = Now();
-}
-
-/* Cycles are turned into counter ticks at the rate both ran at since the clear. */
-LONGLONG HostBusyTicks(void)
-{
-    unsigned long long cycles = __rdtsc() - g_clearedCycles;
-    LONGLONG ticks = Now() - g_clearedTicks;
-    if (cycles == 0)
-        return 0;
-    return (LONGLONG)((double)g_busyCycles * (double)ticks / (double)cycles);
+    BusyTimeClear();
 }
 
 void HostReserveLines(size_t lines)
@@ -801,7 +702,3 @@ void HostKeepLog(BOOL keep)
     g_keepLog = keep;
 }
 
-void HostTimeMessages(BOOL time)
-{
-    g_timeMessages = time;
-}

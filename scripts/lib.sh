@@ -39,7 +39,7 @@ ztoa_configure_build() {
 ztoa_build_sortlines() {
     local arch=$1 dir="$ZTOA_ROOT/build/$1" stamp="$ZTOA_ROOT/build/$1/sortlines.stamp"
     if [ -f "$stamp" ] && [ -f "$dir/bin/sortlines.exe" ] && [ -f "$dir/bin/ZtoA.dll" ] \
-            && [ -z "$(cd "$ZTOA_ROOT" && find CMakeLists.txt cmake host plugin sort settings resources \
+            && [ -z "$(cd "$ZTOA_ROOT" && find CMakeLists.txt cmake common host plugin sort settings resources \
                        -newer "$stamp" -print -quit)" ]; then
         return 0
     fi

@@ -8,8 +8,9 @@
 
 #include <windows.h>
 
-#define SETTINGS_KEY_PREFIX   "Software\\Norvale\\QuillonPlugIns\\"
-#define SETTINGS_KEY_PREFIX_W L"Software\\Norvale\\QuillonPlugIns\\"
+#define PLUGINS_KEY_PATH      "Software\\Norvale\\QuillonPlugIns"   /* the host's, shared by all plug-ins */
+#define SETTINGS_KEY_PREFIX   PLUGINS_KEY_PATH "\\"
+#define SETTINGS_KEY_PREFIX_W L"" PLUGINS_KEY_PATH L"\\"
 
 BOOL SettingsKeyPathOfFileW(const WCHAR* modulePath, WCHAR* path);
 

@@ -1,4 +1,5 @@
 #include "dialog_driver.h"
+#include "settings/keypath.h"
 
 #include <vector>
 
@@ -6,7 +7,6 @@
 #define DIALOG_WAIT_MS     10000   /* longest wait for the dialog to show up */
 #define DIALOG_CLOSE_MS    5000    /* longest wait for it to close once pressed */
 
-#define PLUGINS_KEY "Software\\Norvale\\QuillonPlugIns"
 #define VENDOR_KEY  "Software\\Norvale"
 
 /* One run of RunDialog in progress. */
@@ -152,7 +152,7 @@ HWND CreateOwnerWindow(void)
 bool PluginsKeyExists(void)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, PLUGINS_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, PLUGINS_KEY_PATH, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -161,6 +161,6 @@ bool PluginsKeyExists(void)
 void RemovePluginsKeys(void)
 {
     /* RegDeleteKey leaves a key that still has subkeys. */
-    RegDeleteKeyA(HKEY_CURRENT_USER, PLUGINS_KEY);
+    RegDeleteKeyA(HKEY_CURRENT_USER, PLUGINS_KEY_PATH);
     RegDeleteKeyA(HKEY_CURRENT_USER, VENDOR_KEY);
 }

@@ -6,12 +6,14 @@
 #define ZTOA_TESTS_REGISTRY_UTIL_H
 
 #include <windows.h>
+
+#include "settings/keypath.h"
 #include <string>
 #include <vector>
 
 extern std::string g_dllPath;
 
-#define TEST_PLUGINS_KEY "Software\\Norvale\\QuillonPlugIns"
+#define TEST_PLUGINS_KEY PLUGINS_KEY_PATH
 
 std::string TitleOfPath(const std::string& path);      /* file name cut at its first dot */
 std::string ModuleKeyPath(const std::string& title);

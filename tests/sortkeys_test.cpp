@@ -140,6 +140,22 @@ INSTANTIATE_TEST_SUITE_P(Settings, SortKeysTest, testing::Values(
     Setting{ 0x409, NORM_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS | SORT_STRINGSORT
                     | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH }));
 
+TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
+{
+    g_compareSettings.locale = 0x409;
+    g_compareSettings.flags = 0;
+    std::wstring texts[] = { L"\r\n", L"b\n", L"", L"a\r", L"\n" };
+    std::vector<WCHAR*> lines;
+    for (std::wstring& t : texts)
+        lines.push_back(&t[0]);
+    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
+    EXPECT_EQ(std::wstring(lines[0]), L"b\n");
+    EXPECT_EQ(std::wstring(lines[1]), L"a\r");
+    EXPECT_EQ(std::wstring(lines[2]), L"\r\n") << "equal empties keep document order";
+    EXPECT_EQ(std::wstring(lines[3]), L"");
+    EXPECT_EQ(std::wstring(lines[4]), L"\n");
+}
+
 TEST(SortKeysEligibilityTest, OnlyFlagsBothFunctionsReadAlike)
 {
     EXPECT_TRUE(KeysAgreeWithCompare(0x409, NORM_IGNORECASE | NORM_IGNOREWIDTH));
@@ -220,22 +236,6 @@ TEST(SortKeysChunkTest, LongestLineForKeys)
     lines[1] = &texts[1][0];
     EXPECT_FALSE(SortLinesByKeys(lines, 2, 0x409, 0));
     EXPECT_EQ(lines[0], &texts[0][0]) << "lines as they were";
-}
-
-TEST(SortKeysEligibilityTest, EmptyAndBareLineEndsSortAsEmpty)
-{
-    g_compareSettings.locale = 0x409;
-    g_compareSettings.flags = 0;
-    std::wstring texts[] = { L"\r\n", L"b\n", L"", L"a\r", L"\n" };
-    std::vector<WCHAR*> lines;
-    for (std::wstring& t : texts)
-        lines.push_back(&t[0]);
-    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
-    EXPECT_EQ(std::wstring(lines[0]), L"b\n");
-    EXPECT_EQ(std::wstring(lines[1]), L"a\r");
-    EXPECT_EQ(std::wstring(lines[2]), L"\r\n") << "equal empties keep document order";
-    EXPECT_EQ(std::wstring(lines[3]), L"");
-    EXPECT_EQ(std::wstring(lines[4]), L"\n");
 }
 
 }  // namespace
