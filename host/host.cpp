@@ -501,8 +501,7 @@ const char* HostMessageName(UINT message)
 #define MESSAGE_BOX_TEXT 1024     /* characters of a box's text kept */
 #define MESSAGE_BOX_STATIC 0xFFFF /* the id of a message box's text control */
 
-static HHOOK g_cbtHook;                          /* notes dialogs being created */
-static HHOOK g_initHook;                         /* answers them once they are set up */
+static HHOOK g_cbtHook;                          /* notes dialogs as they are made and shown */
 static int g_messageBoxes;                       /* boxes created while watched */
 static WCHAR g_messageBoxText[MESSAGE_BOX_TEXT]; /* the last one's text */
 
@@ -512,25 +511,24 @@ static BOOL IsDialogClass(HWND window)
     return GetClassNameW(window, name, ARRAYSIZE(name)) > 0 && lstrcmpW(name, L"#32770") == 0;
 }
 
-/* Counts each dialog as it is created, whether or not it can be shown. */
-static LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam)
+/*
+** Counts each dialog as it is created, whether or not it can be shown, and
+** once it is shown (set up, its text in place), reads its text and answers
+** OK. A computer-based-training hook is called only for such window events:
+** a hook on every message would be consulted for each of the millions of
+** messages a sort sends, and under Wine that costs a call to its server.
+*/
+static LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_CREATEWND && IsDialogClass((HWND)wParam)) {
+    HWND window = (HWND)wParam;
+    if (code == HCBT_CREATEWND && IsDialogClass(window)) {
         g_messageBoxes++;
         g_messageBoxText[0] = L'\0';
+    } else if (code == HCBT_ACTIVATE && IsDialogClass(window)) {
+        GetDlgItemTextW(window, MESSAGE_BOX_STATIC, g_messageBoxText, MESSAGE_BOX_TEXT);
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
     }
     return CallNextHookEx(g_cbtHook, code, wParam, lParam);
-}
-
-/* Reads a dialog's text once it is set up, and closes it with OK. */
-static LRESULT CALLBACK AnswerDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-    const CWPRETSTRUCT* m = (const CWPRETSTRUCT*)lParam;
-    if (code == HC_ACTION && m->message == WM_INITDIALOG && IsDialogClass(m->hwnd)) {
-        GetDlgItemTextW(m->hwnd, MESSAGE_BOX_STATIC, g_messageBoxText, MESSAGE_BOX_TEXT);
-        EndDialog(m->hwnd, IDOK);
-    }
-    return CallNextHookEx(g_initHook, code, wParam, lParam);
 }
 
 void HostWatchMessageBoxes(BOOL watch)
@@ -538,12 +536,10 @@ void HostWatchMessageBoxes(BOOL watch)
     if (watch && g_cbtHook == NULL) {
         g_messageBoxes = 0;
         g_messageBoxText[0] = L'\0';
-        g_cbtHook = SetWindowsHookExW(WH_CBT, WatchCreation, NULL, GetCurrentThreadId());
-        g_initHook = SetWindowsHookExW(WH_CALLWNDPROCRET, AnswerDialog, NULL, GetCurrentThreadId());
+        g_cbtHook = SetWindowsHookExW(WH_CBT, WatchDialogs, NULL, GetCurrentThreadId());
     } else if (!watch && g_cbtHook != NULL) {
         UnhookWindowsHookEx(g_cbtHook);
-        UnhookWindowsHookEx(g_initHook);
-        g_cbtHook = g_initHook = NULL;
+        g_cbtHook = NULL;
     }
 }
 
