@@ -2,6 +2,7 @@
 ** Loading the plug-in module and reading what it tells the editor.
 */
 #include "hostplugin.h"
+#include "../settings/keypath.h"
 
 #include <vector>
 
@@ -111,4 +112,13 @@ HBITMAP PlugInLoadBitmap(const PlugIn* plugIn, UINT id)
 {
     return (HBITMAP)LoadImageW(plugIn->module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
                                LR_CREATEDIBSECTION);
+}
+
+/* The module's settings key, by the rule the module itself follows. */
+std::wstring SettingsKeyFor(const wchar_t* dllPath)
+{
+    WCHAR path[MAX_PATH];
+    if (!SettingsKeyPathOfFileW(dllPath, path))
+        return std::wstring();
+    return path;
 }

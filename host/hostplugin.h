@@ -47,6 +47,9 @@ std::wstring PlugInRequestText(const PlugIn* plugIn, HWND hwnd, UINT request, LR
 BOOL PlugInBitmapShape(const PlugIn* plugIn, UINT id, BitmapShape* shape);
 HBITMAP PlugInLoadBitmap(const PlugIn* plugIn, UINT id);
 
+/* The module's settings key for the module file at dllPath; empty when its name gives it none. */
+std::wstring SettingsKeyFor(const wchar_t* dllPath);
+
 /* Text conversions between the ANSI code page, UTF-16 and UTF-8. */
 std::wstring WideFromAnsi(const char* text, int length);
 std::string Utf8FromWide(const std::wstring& text);

@@ -22,7 +22,6 @@
 ** prefix was started without a display and has not ended yet).
 */
 #include "sortlines.h"
-#include "../settings/keypath.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -254,15 +253,6 @@ static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
         }
     }
     return CheckModeOptions(o, failure);
-}
-
-/* The module's settings key, by the rule the module itself follows. */
-std::wstring SettingsKeyFor(const wchar_t* dllPath)
-{
-    WCHAR path[MAX_PATH];
-    if (!SettingsKeyPathOfFileW(dllPath, path))
-        return std::wstring();
-    return path;
 }
 
 /* Stores --locale and --flags as the properties dialog would. */

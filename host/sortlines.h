@@ -50,9 +50,6 @@ typedef struct Failure {
 /* Records a failure (a wide printf format: %ls wide, %hs narrow) and returns FALSE. */
 BOOL Fail(Failure* failure, int status, const wchar_t* format, ...);
 
-/* The settings key of the module file at dllPath; empty when its name gives it none. */
-std::wstring SettingsKeyFor(const wchar_t* dllPath);
-
 /* The document from a file and back, in the file's own encoding (docfile.cpp). */
 BOOL LoadDocument(const wchar_t* path, Encoding* encoding, Failure* failure);
 BOOL ReadDocument(HANDLE file, Encoding* encoding, Failure* failure);

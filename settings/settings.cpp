@@ -15,6 +15,39 @@
 /* The longest name of a registry key, terminator included. */
 #define MAX_KEY_NAME 256
 
+/* The module's path and its full form, in the ANSI code page or in UTF-16. */
+static DWORD ModuleFileName(char* path, DWORD size) { return GetModuleFileNameA(g_hInstance, path, size); }
+static DWORD ModuleFileName(WCHAR* path, DWORD size) { return GetModuleFileNameW(g_hInstance, path, size); }
+static DWORD FullPathName(const char* path, DWORD size, char* full, char** name)
+{
+    return GetFullPathNameA(path, size, full, name);
+}
+static DWORD FullPathName(const WCHAR* path, DWORD size, WCHAR* full, WCHAR** name)
+{
+    return GetFullPathNameW(path, size, full, name);
+}
+
+/*
+** Fills fullPath (MAX_PATH characters) with this module's full path and
+** points *fileName at its file name within it. Returns FALSE when the
+** path cannot be had or does not fit.
+*/
+template <typename Char>
+static BOOL GetModuleFullPath(Char* fullPath, Char** fileName)
+{
+    Char modulePath[MAX_PATH];
+    *fileName = NULL;
+    DWORD n = ModuleFileName(modulePath, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    n = FullPathName(modulePath, MAX_PATH, fullPath, fileName);
+    if (n == 0 || n >= MAX_PATH)
+        return FALSE;
+    if (*fileName == NULL)
+        *fileName = fullPath;
+    return TRUE;
+}
+
 /*
 ** Fills title (MAX_PATH bytes) with the file name of this module cut at
 ** its first dot, so that Tools.Sort.dll gives "Tools". The dot is looked
@@ -24,18 +57,10 @@
 */
 BOOL GetModuleTitle(char* title)
 {
-    char modulePath[MAX_PATH];
     char fullPath[MAX_PATH];
-    char* fileName = NULL;
-
-    DWORD n = GetModuleFileNameA(g_hInstance, modulePath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    char* fileName;
+    if (!GetModuleFullPath(fullPath, &fileName))
         return FALSE;
-    n = GetFullPathNameA(modulePath, MAX_PATH, fullPath, &fileName);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    if (fileName == NULL)
-        fileName = fullPath;
 
     char* p = fileName;
     while (*p != '\0' && *p != '.') {
@@ -78,16 +103,9 @@ BOOL GetSettingsKeyPath(char* path)
 */
 static BOOL GetSettingsKeyPathW(WCHAR* path)
 {
-    WCHAR modulePath[MAX_PATH];
     WCHAR fullPath[MAX_PATH];
-    WCHAR* fileName = NULL;
-    DWORD n = GetModuleFileNameW(g_hInstance, modulePath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    n = GetFullPathNameW(modulePath, MAX_PATH, fullPath, &fileName);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    return SettingsKeyPathOfFileW(fullPath, path);
+    WCHAR* fileName;
+    return GetModuleFullPath(fullPath, &fileName) && SettingsKeyPathOfFileW(fullPath, path);
 }
 
 /*
