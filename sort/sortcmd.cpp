@@ -27,7 +27,7 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 /* Largest line size (in UTF-16 units) whose buffer size fits in 32 bits. */
 #define MAX_LINE_UNITS 0x7FFFFFFF
 
-/* The fetched lines' memory is taken from the heap this much at a time. */
+/* The fetched lines' memory is taken from the heap at most this much at a time. */
 #define LINE_CHUNK_BYTES (1 << 20)
 
 /*
@@ -42,6 +42,14 @@ typedef struct LineChunk {
     size_t size;            /* bytes that follow the header */
 } LineChunk;
 
+/* The chunks of one run, and what sizes the next. */
+typedef struct LineArena {
+    LineChunk* chunks;      /* newest first */
+    size_t linesLeft;       /* lines still to be fetched */
+    size_t linesTaken;      /* lines fetched so far */
+    size_t bytesTaken;      /* and the bytes they took */
+} LineArena;
+
 /* Why lines could not be sorted. */
 enum SortOutcome {
     SORT_DONE = 0,
@@ -50,16 +58,26 @@ enum SortOutcome {
 };
 
 /*
-** Takes bytes for one line from the newest chunk of *chunks, or from a new
-** chunk when that one lacks the room. A line too large for a chunk gets
-** one of its own, put behind the newest so that its room is not lost.
-** Returns NULL when no memory can be had.
+** Takes bytes for one line from the newest chunk of the arena, or from a
+** new chunk when that one lacks the room. A new chunk is as large as the
+** lines still to come are expected to need (as long as those before them
+** on average), a sixteenth more, and at most LINE_CHUNK_BYTES, so that a
+** short range does not hold a megabyte it never fills. A line too large
+** for a chunk gets one of its own, put behind the newest so that the
+** newest's room is not lost. Returns NULL when no memory can be had.
 */
-static WCHAR* TakeLineMemory(LineChunk** chunks, size_t bytes)
+static WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
 {
-    LineChunk* chunk = *chunks;
+    LineChunk* chunk = arena->chunks;
     if (chunk == NULL || chunk->size - chunk->used < bytes) {
-        size_t size = bytes > LINE_CHUNK_BYTES ? bytes : LINE_CHUNK_BYTES;
+        size_t average = arena->linesTaken > 0 ? arena->bytesTaken / arena->linesTaken : bytes;
+        size_t lines = arena->linesLeft > 0 ? arena->linesLeft : 1;
+        size_t size = average <= LINE_CHUNK_BYTES / lines ? average * lines : LINE_CHUNK_BYTES;
+        size += size / 16;
+        if (size > LINE_CHUNK_BYTES)
+            size = LINE_CHUNK_BYTES;
+        if (size < bytes)
+            size = bytes;
         if (size > (size_t)-1 - sizeof(LineChunk))
             return NULL;
         LineChunk* added = (LineChunk*)malloc(sizeof(LineChunk) + size);
@@ -67,17 +85,21 @@ static WCHAR* TakeLineMemory(LineChunk** chunks, size_t bytes)
             return NULL;
         added->used = 0;
         added->size = size;
-        if (chunk != NULL && bytes > LINE_CHUNK_BYTES) {
+        if (chunk != NULL && bytes >= LINE_CHUNK_BYTES) {
             added->next = chunk->next;
             chunk->next = added;
         } else {
             added->next = chunk;
-            *chunks = added;
+            arena->chunks = added;
         }
         chunk = added;
     }
     WCHAR* memory = (WCHAR*)((BYTE*)(chunk + 1) + chunk->used);
     chunk->used += bytes;
+    arena->bytesTaken += bytes;
+    arena->linesTaken++;
+    if (arena->linesLeft > 0)
+        arena->linesLeft--;
     return memory;
 }
 
@@ -92,14 +114,14 @@ static void FreeChunks(LineChunk* chunks)
 
 /*
 ** Reads logical line yLine, line end included, NUL-terminated, into memory
-** taken from *chunks, or into a buffer of its own that the caller frees
-** when chunks is NULL; *units gets the length the host reported for it,
+** taken from the arena, or into a buffer of its own that the caller frees
+** when arena is NULL; *units gets the length the host reported for it,
 ** terminator excluded. Returns NULL with *outcome set when the line cannot
 ** be had: SORT_NO_MEMORY when no memory can be had for it,
 ** SORT_UNMOVABLE_LINE when the host reports no usable size for it (0,
 ** negative, or too large for a 32-bit buffer).
 */
-static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome* outcome, LineChunk** chunks)
+static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome* outcome, LineArena* arena)
 {
     LineRequest request;
     request.cch = 0;
@@ -110,7 +132,8 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome*
         *outcome = SORT_UNMOVABLE_LINE;
         return NULL;
     }
-    WCHAR* text = chunks != NULL ? TakeLineMemory(chunks, 2 * (size_t)n) : (WCHAR*)malloc(2 * (size_t)n);
+    size_t bytes = 2 * (size_t)n;
+    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)malloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
@@ -240,17 +263,17 @@ static void AppendLineEnd(HWND hwndView, LineEndStyle style)
 
 /*
 ** Fetches the count lines from firstLine on into lines, checking each; the
-** texts go into *chunks, which the caller frees whatever the outcome.
-** *fetched gets the number of entries filled. Returns SORT_DONE when every
-** line can be moved.
+** texts go into the arena, whose chunks the caller frees whatever the
+** outcome. *fetched gets the number of entries filled. Returns SORT_DONE
+** when every line can be moved.
 */
 static SortOutcome FetchLines(HWND hwndView, LONG firstLine, WCHAR** lines, size_t count, size_t* fetched,
-                              LineChunk** chunks)
+                              LineArena* arena)
 {
     SortOutcome outcome = SORT_DONE;
     for (*fetched = 0; *fetched < count; (*fetched)++) {
         size_t units = 0;
-        WCHAR* text = GetLineText(hwndView, firstLine + (LONG)*fetched, &units, &outcome, chunks);
+        WCHAR* text = GetLineText(hwndView, firstLine + (LONG)*fetched, &units, &outcome, arena);
         if (text == NULL)
             return outcome;
         lines[*fetched] = text;
@@ -339,8 +362,8 @@ void SortSelection(HWND hwndView)
 
     SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
     size_t fetched = 0;
-    LineChunk* chunks = NULL;
-    SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched, &chunks);
+    LineArena arena = { NULL, lineCount, 0, 0 };
+    SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched, &arena);
     assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
     SORT_STAGE(SORT_STAGE_FETCHED, fetched);
 
@@ -350,7 +373,7 @@ void SortSelection(HWND hwndView)
         ReplaceLines(hwndView, &start, &end, lines, lineCount);
         SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
-    FreeChunks(chunks);
+    FreeChunks(arena.chunks);
     free(lines);
     SORT_STAGE(SORT_STAGE_FREED, fetched);
 
