@@ -29,6 +29,7 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 
 /* The fetched lines' memory is taken from the heap at most this much at a time. */
 #define LINE_CHUNK_BYTES (1 << 20)
+#define FIRST_CHUNK_BYTES (1 << 16)   /* before any line's length is known */
 
 /*
 ** A piece of the fetched lines' memory, the lines end to end in it. One
@@ -61,8 +62,9 @@ enum SortOutcome {
 ** Takes bytes for one line from the newest chunk of the arena, or from a
 ** new chunk when that one lacks the room. A new chunk is as large as the
 ** lines still to come are expected to need (as long as those before them
-** on average), a sixteenth more, and at most LINE_CHUNK_BYTES, so that a
-** short range does not hold a megabyte it never fills. A line too large
+** on average), a sixteenth more, and at most LINE_CHUNK_BYTES (the first
+** at most FIRST_CHUNK_BYTES), so that a short range does not hold memory
+** it never fills. A line too large
 ** for a chunk gets one of its own, put behind the newest so that the
 ** newest's room is not lost. Returns NULL when no memory can be had.
 */
@@ -74,8 +76,10 @@ static WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
         size_t lines = arena->linesLeft > 0 ? arena->linesLeft : 1;
         size_t size = average <= LINE_CHUNK_BYTES / lines ? average * lines : LINE_CHUNK_BYTES;
         size += size / 16;
-        if (size > LINE_CHUNK_BYTES)
-            size = LINE_CHUNK_BYTES;
+        /* One line says little of the others: the first chunk stays small. */
+        size_t most = arena->linesTaken > 0 ? LINE_CHUNK_BYTES : FIRST_CHUNK_BYTES;
+        if (size > most)
+            size = most;
         if (size < bytes)
             size = bytes;
         if (size > (size_t)-1 - sizeof(LineChunk))
