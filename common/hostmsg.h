@@ -26,13 +26,13 @@
 #define HOST_CMD_GO_TO_END        0x1049
 
 #define POS_LOGICAL           2   /* a line runs up to and including its line end */
+#define LINE_REQUEST_WITH_EOL 3   /* logical numbering, line end included */
 
 /* HM_GET_SEL_TYPE: the low bits give the kind of selection; the sort
    command is available for the kinds from FIRST to LAST. */
 #define SEL_TYPE_MASK           0x0F
 #define SEL_TYPE_SORTABLE_FIRST 1
 #define SEL_TYPE_SORTABLE_LAST  2
-#define LINE_REQUEST_WITH_EOL 3   /* logical numbering, line end included */
 
 /* The request of HM_GET_LINE: three 32-bit fields in this order. */
 typedef struct LineRequest {

@@ -190,8 +190,8 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
 ** sort keys where those are sure to agree with CompareStringW, which gives
 ** the same order in a fraction of the time; otherwise, or when the keys
 ** cannot be made, by CompareLinesW. Elsewhere by CompareLinesA. The order
-** is stable so that settings that the platform rejects (every pair equal)
-** leave the lines as they were instead of scrambling them.
+** is stable: lines that compare equal (case variants under ignore case,
+** say) keep the order they had.
 ** Returns FALSE, leaving lines as they were, when no memory could be had.
 */
 static BOOL OrderLines(WCHAR** lines, size_t count)
