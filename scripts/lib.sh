@@ -9,7 +9,7 @@ ZTOA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ztoa_runtime_arch() {
     if [ -n "${ZTOA_TEST_ARCH:-}" ]; then
         echo "$ZTOA_TEST_ARCH"
-    elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    elif ztoa_can_run i686; then
         echo i686
     else
         echo x86_64
@@ -60,9 +60,17 @@ ztoa_bootstrap() {
     "$ZTOA_ROOT/scripts/bootstrap"
 }
 
-# Builds the shipped 32-bit module and, where needed, the build the tests run on.
+# ztoa_can_run ARCH: whether a Wine here runs Windows code for ARCH.
+ztoa_can_run() {
+    if [ "$1" = i686 ]; then /usr/lib/wine/wine --version >/dev/null 2>&1
+    else /usr/lib/wine/wine64 --version >/dev/null 2>&1; fi
+}
+
+# Builds the shipped 32-bit module and, where needed, the build the tests
+# run on; and the stand-in host of the other architecture where a Wine here
+# runs it, so that the release test loads both DLLs of the zip.
 ztoa_build() {
-    local runtime_arch
+    local runtime_arch other
     runtime_arch=$(ztoa_runtime_arch)
     mkdir -p "$ZTOA_ROOT/build"
     if [ "$runtime_arch" = i686 ]; then
@@ -70,6 +78,17 @@ ztoa_build() {
     else
         ztoa_configure_build i686 OFF
         ztoa_configure_build "$runtime_arch" ON
+    fi
+    other=x86_64
+    [ "$runtime_arch" != x86_64 ] || other=i686
+    if ztoa_can_run "$other"; then
+        if [ -f "$ZTOA_ROOT/build/$other/CMakeCache.txt" ]; then
+            cmake --build "$ZTOA_ROOT/build/$other" -j "$(nproc)" --target sortlines \
+                >"$ZTOA_ROOT/build/$other.build.log" 2>&1 \
+                || { grep -E 'error|Error' "$ZTOA_ROOT/build/$other.build.log" | head -40 >&2; return 1; }
+        else
+            ztoa_configure_build "$other" OFF sortlines
+        fi
     fi
 }
 

@@ -6,8 +6,9 @@
 ** under the X server. The expected values are written out here, apart from
 ** the module's headers, so that a wrong constant shows up as a failure.
 **
-** Registered under ja_JP.UTF-8 and zh_CN.UTF-8: the texts are checked in
-** the language that the ANSI code page selects (932 or 936).
+** Registered under ja_JP.UTF-8, zh_CN.UTF-8 and en_US.UTF-8: the texts are
+** checked in the language that the ANSI code page selects (932, 936, or
+** 1252 for English).
 */
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ typedef UINT (WINAPI *GetIdFn)(void);
 #error "READ_STACK_POINTER needs this processor's stack register"
 #endif
 
-/* The module's texts in one of its two languages. */
+/* The module's texts in one of its three languages. */
 struct LanguageTexts {
     UINT codePage;          /* the ANSI code page that goes with the language */
     const wchar_t* name;    /* string 5: menu text, name, captions */
@@ -62,6 +63,9 @@ const LanguageTexts kLanguages[] = {
       L"アンインストールを実行します。よろしいですか?" },
     { 936, L"字符排序 (降序)", L"使用指定的选项将选中的文字按降序进行排序",
       L"你确实想要卸载这个插件吗?" },
+    { 1252, L"Sort Lines (Descending)",
+      L"Sorts the selected lines into descending order with the chosen options",
+      L"Do you really want to uninstall this plug-in?" },
 };
 
 /* The texts that this process's code page selects, or NULL. */
@@ -340,7 +344,7 @@ protected:
             return;
         const LanguageTexts* language = CurrentLanguage();
         if (language == NULL)
-            GTEST_SKIP() << "code page " << GetACP() << " selects neither of the module's languages";
+            GTEST_SKIP() << "code page " << GetACP() << " selects none of the module's languages";
         cases.push_back(Case{ kGetName, "PP_GET_NAME", ToAnsi(language->name) });
         cases.push_back(Case{ kGetVersion, "PP_GET_VERSION", "1.02" });
         ASSERT_GT(cases[0].text.size(), 4u) << "the name must be longer than the small buffer";
@@ -650,7 +654,7 @@ TEST_F(UninstallTest, ConfirmationAsksInTheLocaleLanguage)
     EXPECT_TRUE(view.warningIcon);
     const LanguageTexts* language = CurrentLanguage();
     if (language == NULL)
-        GTEST_SKIP() << "code page " << GetACP() << " selects neither of the module's languages";
+        GTEST_SKIP() << "code page " << GetACP() << " selects none of the module's languages";
     EXPECT_EQ(view.caption, language->name);
     bool promptShown = false;
     for (const std::wstring& text : view.texts)

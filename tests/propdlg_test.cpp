@@ -2,10 +2,11 @@
 ** The properties dialog, opened through PlugInProc as the host opens it
 ** and driven from inside its own message loop under the X server: what it
 ** shows of the stored settings, what OK and Cancel store, the locale list,
-** its texts in the module's two languages, and the sort that follows.
+** its texts in the module's three languages, and the sort that follows.
 **
-** Registered under ja_JP.UTF-8 and zh_CN.UTF-8; the texts are checked in
-** the language that the ANSI code page selects (932 or 936).
+** Registered under ja_JP.UTF-8, zh_CN.UTF-8 and en_US.UTF-8; the texts are
+** checked in the language that the ANSI code page selects (932, 936, or
+** 1252 for English).
 */
 #include <gtest/gtest.h>
 
@@ -37,7 +38,7 @@ const struct FlagBox {
     { 1006, 0x01000, "SORT_STRINGSORT" },
 };
 
-/* The dialog's texts in one of the module's two languages. */
+/* The dialog's texts in one of the module's three languages. */
 struct DialogTexts {
     UINT codePage;             /* the ANSI code page that goes with the language */
     const wchar_t* caption;
@@ -57,6 +58,11 @@ const DialogTexts kLanguages[] = {
       { L"忽略大小写(&I)", L"不区分平假名和片假名字符(&K)", L"忽略非空格字符(&N)",
         L"忽略符号(&S)", L"不区分半角和全角字符(&W)", L"将标点符号作为符号处理" },
       L"确定", L"取消" },
+    { 1252, L"Sort Lines (Descending)", L"&Locale:",
+      { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
+        L"Ignore &nonspacing characters (accents)", L"Ignore &symbols",
+        L"Ignore &width (full width = half width)", L"&Treat punctuation as symbols" },
+      L"OK", L"Cancel" },
 };
 
 /* One item of the locale list. */
@@ -386,7 +392,7 @@ TEST_F(PropertiesDialogTest, TextsAreInTheLocaleLanguage)
         if (l.codePage == GetACP())
             texts = &l;
     if (texts == NULL)
-        GTEST_SKIP() << "code page " << GetACP() << " selects neither of the module's languages";
+        GTEST_SKIP() << "code page " << GetACP() << " selects none of the module's languages";
     DialogView view;
     ASSERT_NO_FATAL_FAILURE(Look(&view, IDCANCEL));
     EXPECT_EQ(view.caption, texts->caption);

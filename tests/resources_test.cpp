@@ -1,7 +1,7 @@
 /*
 ** Tests of the resources that the ZtoA module carries: the string table and
-** the properties dialog in Simplified Chinese and in Japanese, and the
-** toolbar bitmaps.
+** the properties dialog in Simplified Chinese, in Japanese and in English
+** (for every other system), the version resource and the toolbar bitmaps.
 **
 ** Usage:  resources_test.exe <path of the module> [GoogleTest flags]
 **    or:  set ZTOA_DLL=<path of the module>, then resources_test.exe
@@ -48,6 +48,8 @@ static_assert(IDS_STATUS_MESSAGE == 6, "string id");
 static_assert(IDS_NO_MEMORY == 7, "string id");
 static_assert(IDS_UNMOVABLE_LINE == 8, "string id");
 static_assert(IDS_SETTINGS_REJECTED == 9, "string id");
+static_assert(IDS_EDITOR_DISAGREES == 10, "string id");
+static_assert(IDS_REWRITE_UNVERIFIED == 11, "string id");
 static_assert(IDB_TOOLBAR == 101, "bitmap id");
 static_assert(IDD_PROPERTIES == 103, "dialog id");
 static_assert(IDC_LOCALE == 1000, "control id");
@@ -57,9 +59,11 @@ static_assert(IDC_IGNORE_NONSPACE == 1003, "control id");
 static_assert(IDC_IGNORE_SYMBOLS == 1004, "control id");
 static_assert(IDC_IGNORE_WIDTH == 1005, "control id");
 static_assert(IDC_STRING_SORT == 1006, "control id");
+static_assert(IDC_DIGITS_AS_NUMBERS == 1007, "control id");
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+const WORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 static_assert(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) == 0x0804,
               "Chinese (PRC)");
 static_assert(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) == 0x0411,
@@ -73,7 +77,13 @@ struct Language {
 const Language kLanguages[] = {
     {kChinese, "Chinese"},
     {kJapanese, "Japanese"},
+    {kEnglish, "English"},
 };
+
+/* The ANSI code page of the language's own systems. */
+UINT CodePageOf(WORD language) {
+    return language == kChinese ? 936 : language == kJapanese ? 932 : 1252;
+}
 
 std::string LanguageName(const testing::TestParamInfo<Language>& info) {
     return info.param.name;
@@ -83,36 +93,52 @@ void PrintTo(const Language& language, std::ostream* os) {
     *os << language.name;
 }
 
-/* Expected texts. */
+/* Expected texts; a null text is a string the language does not hold. */
 
 struct StringText {
     UINT id;
     const wchar_t* chinese;
     const wchar_t* japanese;
+    const wchar_t* english;
 };
 
 const StringText kStrings[] = {
     {1, L"你确实想要卸载这个插件吗?",
-        L"アンインストールを実行します。よろしいですか?"},
-    {2, L"1.02", L"1.02"},
-    {3, L"字符排序 (升序)", L"文字列を昇順に並べ替え"},
+        L"アンインストールを実行します。よろしいですか?",
+        L"Do you really want to uninstall this plug-in?"},
+    {2, L"1.02", L"1.02", L"1.02"},
+    {3, L"字符排序 (升序)", L"文字列を昇順に並べ替え", L"Sort Lines (Ascending)"},
     {4, L"使用指定的选项将选中的文字按升序进行排序",
-        L"文字列を設定した方法で昇順に並べ替えます"},
-    {5, L"字符排序 (降序)", L"文字列を降順に並べ替え"},
+        L"文字列を設定した方法で昇順に並べ替えます",
+        L"Sorts the selected lines into ascending order with the chosen options"},
+    {5, L"字符排序 (降序)", L"文字列を降順に並べ替え", L"Sort Lines (Descending)"},
     {6, L"使用指定的选项将选中的文字按降序进行排序",
-        L"文字列を設定した方法で降順に並べ替えます"},
+        L"文字列を設定した方法で降順に並べ替えます",
+        L"Sorts the selected lines into descending order with the chosen options"},
     {7, L"内存不足，无法对这些行进行排序。文档未被更改。",
-        L"メモリが不足しているため、行を並べ替えられませんでした。文書は変更されていません。"},
+        L"メモリが不足しているため、行を並べ替えられませんでした。文書は変更されていません。",
+        L"There is not enough memory to sort these lines. The document was not changed."},
     {8, L"选中的行中有无法原样移动的行（例如含有 NUL 字符的行），因此没有排序。文档未被更改。",
         L"選択範囲に、そのままでは移動できない行 (NUL 文字を含む行など) があるため、"
-        L"並べ替えませんでした。文書は変更されていません。"},
+        L"並べ替えませんでした。文書は変更されていません。",
+        L"A selected line cannot be moved as it is (for example, a line that holds a NUL "
+        L"character), so the lines were not sorted. The document was not changed."},
     {9, L"Windows 不接受已保存的区域设置或选项，因此没有排序。请在属性中重新设置。文档未被更改。",
         L"保存されているロケールまたはオプションを Windows が受け付けないため、並べ替えませんでした。"
-        L"プロパティで設定し直してください。文書は変更されていません。"},
+        L"プロパティで設定し直してください。文書は変更されていません。",
+        L"Windows does not accept the saved locale or options, so the lines were not sorted. "
+        L"Set them again in the properties. The document was not changed."},
+    {10, nullptr, nullptr,
+        L"The editor's answers about the selected lines did not agree, so they were not "
+        L"sorted. The document was not changed."},
+    {11, nullptr, nullptr,
+        L"After sorting, the document does not hold the lines as expected. Use Undo to get "
+        L"the previous text back."},
 };
 
 const wchar_t* TextIn(const StringText& s, WORD language) {
-    return language == kChinese ? s.chinese : s.japanese;
+    return language == kChinese ? s.chinese
+           : language == kJapanese ? s.japanese : s.english;
 }
 
 /* Atoms of the predefined window classes in a dialog template. */
@@ -128,6 +154,7 @@ struct ExpectedControl {
     short x, y, cx, cy;
     const wchar_t* chinese;
     const wchar_t* japanese;
+    const wchar_t* english;
 };
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -135,30 +162,38 @@ const DWORD kCheckBox = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
 
 const ExpectedControl kControls[] = {
     {-1, kStaticAtom, L"Static", kChild | WS_GROUP,
-     8, 8, 144, 8, L"国家(&L):", L"ロケール(&L):"},
+     8, 8, 144, 8, L"国家(&L):", L"ロケール(&L):", L"&Locale:"},
     {1000, kComboBoxAtom, L"ComboBox",
      kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
-     8, 20, 192, 204, L"", L""},
+     8, 20, 192, 204, L"", L"", L""},
     {1001, kButtonAtom, L"Button", kCheckBox,
-     8, 52, 252, 10, L"忽略大小写(&I)", L"大文字、小文字を区別しない(&I)"},
+     8, 52, 252, 10, L"忽略大小写(&I)", L"大文字、小文字を区別しない(&I)",
+     L"Ignore &case"},
     {1002, kButtonAtom, L"Button", kCheckBox,
      8, 68, 252, 10, L"不区分平假名和片假名字符(&K)",
-     L"ひらがな、カタカナを区別しない(&K)"},
+     L"ひらがな、カタカナを区別しない(&K)",
+     L"Ignore &kana type (hiragana = katakana)"},
     {1003, kButtonAtom, L"Button", kCheckBox,
      8, 84, 252, 10, L"忽略非空格字符(&N)",
-     L"場所を取らない文字を区別しない(&N)"},
+     L"場所を取らない文字を区別しない(&N)",
+     L"Ignore &nonspacing characters (accents)"},
     {1004, kButtonAtom, L"Button", kCheckBox,
-     8, 100, 252, 10, L"忽略符号(&S)", L"記号を区別しない(&S)"},
+     8, 100, 252, 10, L"忽略符号(&S)", L"記号を区別しない(&S)",
+     L"Ignore &symbols"},
     {1005, kButtonAtom, L"Button", kCheckBox,
      8, 116, 252, 10, L"不区分半角和全角字符(&W)",
-     L"全角、半角を区別しない(&W)"},
+     L"全角、半角を区別しない(&W)",
+     L"Ignore &width (full width = half width)"},
     {1006, kButtonAtom, L"Button", kCheckBox,
      8, 132, 252, 10, L"将标点符号作为符号处理",
-     L"句読点を記号と同様に扱う(&T)"},
+     L"句読点を記号と同様に扱う(&T)",
+     L"&Treat punctuation as symbols"},
+    {1007, kButtonAtom, L"Button", kCheckBox,
+     8, 148, 252, 10, nullptr, nullptr, L"Treat &digits as numbers"},
     {IDOK, kButtonAtom, L"Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
-     208, 8, 50, 14, L"确定", L"OK"},
+     208, 8, 50, 14, L"确定", L"OK", L"OK"},
     {IDCANCEL, kButtonAtom, L"Button", kChild | BS_PUSHBUTTON | WS_TABSTOP,
-     208, 25, 50, 14, L"取消", L"キャンセル"},
+     208, 25, 50, 14, L"取消", L"キャンセル", L"Cancel"},
 };
 
 /* Resource access. */
@@ -572,7 +607,8 @@ TEST_P(StringTableTest, HoldsEachTextExactly) {
         << "string block 1 is missing or malformed";
     for (const StringText& s : kStrings) {
         SCOPED_TRACE("string " + std::to_string(s.id));
-        const std::wstring expected = TextIn(s, language);
+        const wchar_t* text = TextIn(s, language);
+        const std::wstring expected = text != nullptr ? text : L"";
         const std::wstring& actual = block[s.id % 16];
         EXPECT_EQ(actual, expected)
             << "actual:   " << Utf8(actual) << "\nexpected: "
@@ -597,7 +633,7 @@ TEST_P(StringTableTest, HoldsNoOtherStrings) {
 */
 TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
     const WORD language = GetParam().id;
-    const UINT codePage = language == kChinese ? 936 : 932;
+    const UINT codePage = CodePageOf(language);
     const struct {
         UINT id;
         size_t buffer;
@@ -607,10 +643,13 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
                 {IDS_MENU_TEXT, 256},
                 {IDS_NO_MEMORY, 256},
                 {IDS_UNMOVABLE_LINE, 256},
-                {IDS_SETTINGS_REJECTED, 256}};
+                {IDS_SETTINGS_REJECTED, 256},
+                {IDS_EDITOR_DISAGREES, 256},
+                {IDS_REWRITE_UNVERIFIED, 256}};
     std::vector<std::wstring> block;
     ASSERT_TRUE(ReadStringBlock(1, language, &block));
     for (const auto& use : uses) {
+        if (TextIn(kStrings[use.id - 1], language) == nullptr) continue;
         std::string ansi = Narrow(block[use.id], codePage);
         ASSERT_FALSE(ansi.empty()) << "string " << use.id;
         EXPECT_LT(ansi.size(), use.buffer) << "string " << use.id;
@@ -620,31 +659,36 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
 INSTANTIATE_TEST_SUITE_P(Languages, StringTableTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(StringTableLanguageTest, ExistsInExactlyTheTwoLanguages) {
-    EXPECT_EQ(LanguagesOf(RT_STRING, 1), (std::set<WORD>{kChinese, kJapanese}));
+TEST(StringTableLanguageTest, ExistsInExactlyTheThreeLanguages) {
+    EXPECT_EQ(LanguagesOf(RT_STRING, 1),
+              (std::set<WORD>{kChinese, kJapanese, kEnglish}));
 }
 
 /*
 ** LoadStringA converts the text to the ANSI code page. The expectation is
-** taken from the code page: Japanese under 932, Chinese under 936.
+** taken from the code page: Japanese under 932, Chinese under 936, English
+** under 1252.
 **
 ** Which language LoadStringA picks is up to the system: Windows goes by the
 ** thread's UI language, Wine by the thread's locale and then the user's
-** locale (both from LC_MESSAGES/LANG); with neither language among them,
-** Wine takes the module's first, Japanese. The thread is set to the language
-** of the code page in both respects, as on a Japanese or Chinese system, and
-** put back afterwards.
+** locale (both from LC_MESSAGES/LANG); with neither Chinese nor Japanese
+** among them, both fall back to US English. The thread is set to the
+** language of the code page in both respects, as on a system of that
+** language, and put back afterwards.
 */
 TEST(AnsiStringTest, LoadStringAReturnsTheTextInTheAnsiCodePage) {
     const UINT codePage = GetACP();
     WORD language;
+    LANGID system;
     if (codePage == 932) {
-        language = kJapanese;
+        language = system = kJapanese;
     } else if (codePage == 936) {
-        language = kChinese;
+        language = system = kChinese;
+    } else if (codePage == 1252) {
+        language = system = kEnglish;
     } else {
         GTEST_SKIP() << "ANSI code page " << codePage
-                     << " is neither 932 nor 936";
+                     << " is none of 932, 936 and 1252";
     }
     struct ThreadLanguage {
         LCID locale = GetThreadLocale();
@@ -654,10 +698,11 @@ TEST(AnsiStringTest, LoadStringAReturnsTheTextInTheAnsiCodePage) {
             SetThreadUILanguage(ui);
         }
     } restore;
-    SetThreadLocale(MAKELCID(language, SORT_DEFAULT));
-    SetThreadUILanguage(language);
+    SetThreadLocale(MAKELCID(system, SORT_DEFAULT));
+    SetThreadUILanguage(system);
     for (const StringText& s : kStrings) {
         SCOPED_TRACE("string " + std::to_string(s.id));
+        if (TextIn(s, language) == nullptr) continue;
         const std::string expected = Narrow(TextIn(s, language), CP_ACP);
         ASSERT_FALSE(expected.empty());
         char buffer[256];
@@ -689,7 +734,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 266);
-    EXPECT_EQ(dialog.cy, 151);
+    EXPECT_EQ(dialog.cy, language == kEnglish ? 167 : 151);
     EXPECT_FALSE(dialog.menu.isOrdinal || !dialog.menu.name.empty())
         << "menu " << Describe(dialog.menu);
     EXPECT_FALSE(dialog.windowClass.isOrdinal ||
@@ -700,14 +745,25 @@ TEST_P(DialogTest, MatchesTheLayout) {
     if (language == kChinese) {
         EXPECT_EQ(dialog.pointSize, 8);
         EXPECT_EQ(dialog.face, L"Tahoma") << Utf8(dialog.face);
+    } else if (language == kEnglish) {
+        EXPECT_EQ(dialog.pointSize, 8);
+        EXPECT_EQ(dialog.face, L"MS Shell Dlg") << Utf8(dialog.face);
     } else {
         EXPECT_EQ(dialog.pointSize, 9);
         EXPECT_EQ(dialog.face, L"ＭＳ Ｐゴシック") << Utf8(dialog.face);
     }
 
-    ASSERT_EQ(dialog.items.size(), sizeof kControls / sizeof kControls[0]);
+    /* The controls the language holds, in the template's (tab) order. */
+    std::vector<const ExpectedControl*> controls;
+    for (const ExpectedControl& want : kControls) {
+        const wchar_t* text = language == kChinese ? want.chinese
+                              : language == kJapanese ? want.japanese
+                                                      : want.english;
+        if (text != nullptr) controls.push_back(&want);
+    }
+    ASSERT_EQ(dialog.items.size(), controls.size());
     for (size_t i = 0; i < dialog.items.size(); ++i) {
-        const ExpectedControl& want = kControls[i];
+        const ExpectedControl& want = *controls[i];
         const DialogItem& item = dialog.items[i];
         SCOPED_TRACE("control " + std::to_string(want.id));
         EXPECT_EQ(item.id, want.id);
@@ -720,7 +776,8 @@ TEST_P(DialogTest, MatchesTheLayout) {
         EXPECT_EQ(item.cx, want.cx);
         EXPECT_EQ(item.cy, want.cy);
         const std::wstring text =
-            language == kChinese ? want.chinese : want.japanese;
+            language == kChinese ? want.chinese
+            : language == kJapanese ? want.japanese : want.english;
         EXPECT_FALSE(item.text.isOrdinal) << "text " << Describe(item.text);
         EXPECT_EQ(item.text.name, text)
             << "actual:   " << Utf8(item.text.name)
@@ -731,9 +788,64 @@ TEST_P(DialogTest, MatchesTheLayout) {
 INSTANTIATE_TEST_SUITE_P(Languages, DialogTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(DialogLanguageTest, ExistsInExactlyTheTwoLanguages) {
+TEST(DialogLanguageTest, ExistsInExactlyTheThreeLanguages) {
     EXPECT_EQ(LanguagesOf(RT_DIALOG, 103),
-              (std::set<WORD>{kChinese, kJapanese}));
+              (std::set<WORD>{kChinese, kJapanese, kEnglish}));
+}
+
+/* Version resource. */
+
+/*
+** What a file's Properties sheet shows, in each of the three string tables
+** that the translation list names: the version, the file's own name and
+** the copyright, all of the version "1.02".
+*/
+TEST(VersionResourceTest, NamesTheVersionInEachLanguage) {
+    Blob blob = FindBlob(RT_VERSION, 1, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+    ASSERT_NE(blob.data, nullptr) << "version resource 1 is missing";
+    /* VerQueryValue wants a writable copy. */
+    std::vector<BYTE> copy(blob.data, blob.data + blob.size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    ASSERT_EQ(size, sizeof(VS_FIXEDFILEINFO));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+
+    WORD* translations = nullptr;
+    ASSERT_TRUE(VerQueryValueW(copy.data(), L"\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translations), &size));
+    ASSERT_EQ(size, 12u);
+    const WORD languages[] = {kChinese, kJapanese, 0x0409};
+    const wchar_t* copyright[] = {L"Copyright (c) The ZtoA authors. MIT 许可证。",
+                                  L"Copyright (c) The ZtoA authors. MIT ライセンス。",
+                                  L"Copyright (c) The ZtoA authors. MIT License."};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(translations[2 * i], languages[i]);
+        EXPECT_EQ(translations[2 * i + 1], 1200);
+        wchar_t prefix[64];
+        swprintf(prefix, 64, L"\\StringFileInfo\\%04X04B0\\", languages[i]);
+        const struct {
+            const wchar_t* name;
+            const wchar_t* value;
+        } values[] = {{L"FileVersion", L"1.02"}, {L"ProductVersion", L"1.02"},
+                      {L"ProductName", L"ZtoA"}, {L"OriginalFilename", L"ZtoA.dll"},
+                      {L"LegalCopyright", copyright[i]}, {L"FileDescription", nullptr}};
+        for (const auto& value : values) {
+            SCOPED_TRACE(Utf8(std::wstring(prefix) + value.name));
+            wchar_t* text = nullptr;
+            ASSERT_TRUE(VerQueryValueW(copy.data(), (std::wstring(prefix) + value.name).c_str(),
+                                       reinterpret_cast<void**>(&text), &size));
+            ASSERT_NE(text, nullptr);
+            if (value.value != nullptr)
+                EXPECT_EQ(std::wstring(text), value.value) << Utf8(text);
+            else
+                EXPECT_NE(std::wstring(text).find(L"ZtoA"), std::wstring::npos) << Utf8(text);
+        }
+    }
 }
 
 /* Bitmaps. */

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The release as it ships: scripts/release writes the zip, which unpacks
+# with the listed files and matching SHA256SUMS; each DLL that this machine
+# can run sorts a document, loaded from the unpacked folder by the stand-in
+# host of its own architecture; the guides open in Notepad and name what
+# the DLLs hold (release_check.py).
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/lib.sh"
+work=$(mktemp -d)
+fails=0
+passes=0
+pass() { passes=$((passes + 1)); echo "ok: $1"; }
+fail() { fails=$((fails + 1)); echo "FAILED: $1"; }
+
+# wr ARCH PROGRAM...: a Windows program in build/ARCH's prefix, its output
+# in files, never in ctest's pipe (services Wine starts would hold it).
+wr() {
+    local arch=$1
+    shift
+    "$root/scripts/wine-run" --prefix "$root/build/$arch/wineprefix" --arch "$arch" "$@" \
+        </dev/null >"$work/out" 2>"$work/err"
+}
+settings_key='HKCU\Software\Norvale\QuillonPlugIns\ZtoA'
+ran=()
+cleanup() {
+    local arch
+    for arch in "${ran[@]}"; do wr "$arch" reg delete "$settings_key" /f; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if ! "$root/scripts/release" "$work/dist" >"$work/release.log" 2>&1; then
+    cat "$work/release.log"
+    fail "scripts/release writes the zip"
+    exit 1
+fi
+version=$(sed -n 's/^#define ZTOA_VERSION_TEXT *"\([^"]*\)".*/\1/p' "$root/resources/version.h")
+zip="$work/dist/ZtoA-$version.zip"
+[ -f "$zip" ] && pass "the zip is named after version $version" || { fail "no $zip"; exit 1; }
+
+mkdir "$work/unpacked"
+unzip -q "$zip" -d "$work/unpacked" || fail "the zip unpacks"
+listing=$(cd "$work/unpacked" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
+want="LICENSE SHA256SUMS guide-en.txt guide-ja.txt guide-zh.txt x64/ZtoA.dll x86/ZtoA.dll "
+[ "$listing" = "$want" ] && pass "the zip holds exactly: $want" || fail "the zip holds: $listing"
+(cd "$work/unpacked" && sha256sum --quiet -c SHA256SUMS) && pass "SHA256SUMS matches" || fail "SHA256SUMS"
+[ "$(sed -n 's/^\([0-9a-f]\{64\}\)  .*/x/p' "$work/unpacked/SHA256SUMS" | wc -l)" = 6 ] \
+    && pass "SHA256SUMS names the six other files" || fail "SHA256SUMS does not name six files"
+cmp -s "$root/LICENSE" <(tr -d '\r' <"$work/unpacked/LICENSE") && pass "LICENSE as in the repository" \
+    || fail "LICENSE differs from the repository's"
+
+python3 "$root/tests/release_check.py" "$work/unpacked" && pass "the guides" || fail "the guides"
+
+# Each DLL that a Wine here can run sorts a document, loaded from the
+# unpacked folder by the stand-in host built for its architecture.
+printf 'banana\r\napple\r\ncherry\r\n' >"$work/fruit.txt"
+printf 'cherry\r\nbanana\r\napple\r\n' >"$work/want"
+loaded=0
+for pair in i686:x86 x86_64:x64; do
+    arch=${pair%%:*} folder=${pair#*:}
+    wine=/usr/lib/wine/wine
+    [ "$arch" = i686 ] || wine=/usr/lib/wine/wine64
+    if ! "$wine" --version >/dev/null 2>&1; then
+        echo "note: this machine cannot run $arch Windows code; $folder/ZtoA.dll is not loaded"
+        continue
+    fi
+    host="$root/build/$arch/bin/sortlines.exe"
+    [ -f "$host" ] || { fail "$folder: no stand-in host at $host (scripts/test builds it)"; continue; }
+    ran+=("$arch")
+    ztoa_use_prefix "$arch"
+    ztoa_boot_prefix "$arch"
+    if wr "$arch" "$host" --dll "Z:$work/unpacked/$folder/ZtoA.dll" --locale 409 --flags 0 "Z:$work/fruit.txt" \
+            && cmp -s "$work/want" "$work/out"; then
+        pass "$folder/ZtoA.dll sorts a document under $arch Wine"
+        loaded=$((loaded + 1))
+    else
+        fail "$folder/ZtoA.dll under $arch Wine: $(od -c "$work/out" | head -3) $(head -3 "$work/err")"
+    fi
+done
+[ "$loaded" -gt 0 ] || fail "no DLL of the release could be loaded here"
+
+echo "$passes passed, $fails failed"
+[ "$fails" -eq 0 ]
