@@ -43,5 +43,6 @@
 #define IDC_IGNORE_SYMBOLS          1004
 #define IDC_IGNORE_WIDTH            1005
 #define IDC_STRING_SORT             1006
+#define IDC_DIGITS_AS_NUMBERS       1007
 
 #endif /* ZTOA_RESOURCE_H */
