@@ -57,6 +57,7 @@ static_assert(IDC_IGNORE_NONSPACE == 1003, "control id");
 static_assert(IDC_IGNORE_SYMBOLS == 1004, "control id");
 static_assert(IDC_IGNORE_WIDTH == 1005, "control id");
 static_assert(IDC_STRING_SORT == 1006, "control id");
+static_assert(IDC_DIGITS_AS_NUMBERS == 1007, "control id");
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
@@ -155,6 +156,8 @@ const ExpectedControl kControls[] = {
     {1006, kButtonAtom, L"Button", kCheckBox,
      8, 132, 252, 10, L"将标点符号作为符号处理",
      L"句読点を記号と同様に扱う(&T)"},
+    {1007, kButtonAtom, L"Button", kCheckBox,
+     8, 148, 252, 10, L"将数字作为数值处理(&D)", L"数字を数値として扱う(&D)"},
     {IDOK, kButtonAtom, L"Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
      208, 8, 50, 14, L"确定", L"OK"},
     {IDCANCEL, kButtonAtom, L"Button", kChild | BS_PUSHBUTTON | WS_TABSTOP,
@@ -689,7 +692,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 266);
-    EXPECT_EQ(dialog.cy, 151);
+    EXPECT_EQ(dialog.cy, 167);
     EXPECT_FALSE(dialog.menu.isOrdinal || !dialog.menu.name.empty())
         << "menu " << Describe(dialog.menu);
     EXPECT_FALSE(dialog.windowClass.isOrdinal ||
