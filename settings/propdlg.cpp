@@ -5,6 +5,7 @@
 #include "propdlg.h"
 #include "settings.h"
 #include "../common/instance.h"
+#include "../common/platform.h"
 #include "../resources/resource.h"
 
 #include <stdlib.h>
@@ -20,13 +21,19 @@ static const struct FlagBox {
     int id;
     DWORD bit;
 } g_flagBoxes[] = {
-    { IDC_IGNORE_CASE,     NORM_IGNORECASE },
-    { IDC_IGNORE_KANA,     NORM_IGNOREKANATYPE },
-    { IDC_IGNORE_NONSPACE, NORM_IGNORENONSPACE },
-    { IDC_IGNORE_SYMBOLS,  NORM_IGNORESYMBOLS },
-    { IDC_IGNORE_WIDTH,    NORM_IGNOREWIDTH },
-    { IDC_STRING_SORT,     SORT_STRINGSORT },
+    { IDC_IGNORE_CASE,       NORM_IGNORECASE },
+    { IDC_IGNORE_KANA,       NORM_IGNOREKANATYPE },
+    { IDC_IGNORE_NONSPACE,   NORM_IGNORENONSPACE },
+    { IDC_IGNORE_SYMBOLS,    NORM_IGNORESYMBOLS },
+    { IDC_IGNORE_WIDTH,      NORM_IGNOREWIDTH },
+    { IDC_STRING_SORT,       SORT_STRINGSORT },
+    { IDC_DIGITS_AS_NUMBERS, SORT_DIGITSASNUMBERS },
 };
+
+#ifdef ZTOA_TEST_SEAMS
+/* The test build's dialog takes these flags as rejected by Windows. */
+DWORD g_flagsRejectedForTest;   /* set by the tests, 0 otherwise */
+#endif
 
 /* The index of the first item whose data is lcid, or CB_ERR. */
 static LRESULT FindLocaleItem(HWND list, LCID lcid)
@@ -84,6 +91,39 @@ static void FillLocaleList(void)
     EnumSystemLocalesA(AddLocaleToList, LCID_ALTERNATE_SORTS);
 }
 
+/*
+** Whether this Windows compares under the flag bit. Windows 7 brought
+** SORT_DIGITSASNUMBERS and earlier versions reject it, which CompareStringW
+** tells; the 9x family has no such flag even where its CompareStringA
+** lets the bit pass. The older flags are known everywhere.
+*/
+static BOOL IsFlagAccepted(DWORD bit)
+{
+#ifdef ZTOA_TEST_SEAMS
+    if ((bit & g_flagsRejectedForTest) != 0)
+        return FALSE;
+#endif
+    if (bit != SORT_DIGITSASNUMBERS)
+        return TRUE;
+    if (!IsNtPlatform())
+        return FALSE;
+    return CompareStringW(LOCALE_SYSTEM_DEFAULT, bit, L"1", 1, L"2", 1) != 0;
+}
+
+/*
+** Sets each box from its bit of flags. A box whose flag this Windows
+** rejects is greyed and left unchecked, so that OK cannot store the bit.
+*/
+static void ShowFlags(HWND dialog, DWORD flags)
+{
+    for (size_t i = 0; i < ARRAYSIZE(g_flagBoxes); i++) {
+        BOOL accepted = IsFlagAccepted(g_flagBoxes[i].bit);
+        BOOL checked = accepted && (flags & g_flagBoxes[i].bit) != 0;
+        CheckDlgButton(dialog, g_flagBoxes[i].id, checked ? BST_CHECKED : BST_UNCHECKED);
+        EnableWindow(GetDlgItem(dialog, g_flagBoxes[i].id), accepted);
+    }
+}
+
 static void OnInitDialog(HWND dialog)
 {
     char caption[256];
@@ -100,13 +140,12 @@ static void OnInitDialog(HWND dialog)
     FillLocaleList();
     g_hwndLocaleList = NULL;
     SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, locale), 0);
-
-    for (size_t i = 0; i < ARRAYSIZE(g_flagBoxes); i++)
-        CheckDlgButton(dialog, g_flagBoxes[i].id, (flags & g_flagBoxes[i].bit) ? BST_CHECKED : BST_UNCHECKED);
+    ShowFlags(dialog, flags);
 }
 
 /*
-** Stores the chosen locale (0 when none is chosen) and the six options.
+** Stores the chosen locale (0 when none is chosen) and the options whose
+** boxes are checked; a greyed box stores nothing, whatever its check.
 ** The list is this dialog's own: another properties dialog opened over
 ** this one has filled the module-wide handle with its list since.
 */
@@ -120,7 +159,8 @@ static void OnOK(HWND dialog)
 
     DWORD flags = 0;
     for (size_t i = 0; i < ARRAYSIZE(g_flagBoxes); i++) {
-        if (IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
+        HWND box = GetDlgItem(dialog, g_flagBoxes[i].id);
+        if (IsWindowEnabled(box) && IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
             flags |= g_flagBoxes[i].bit;
     }
     SaveSettings(locale, flags);

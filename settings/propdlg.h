@@ -1,5 +1,5 @@
 /*
-** The properties dialog: the comparison locale and six options.
+** The properties dialog: the comparison locale and its options.
 */
 #ifndef ZTOA_PROPDLG_H
 #define ZTOA_PROPDLG_H
@@ -8,5 +8,9 @@
 
 INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL CALLBACK AddLocaleToList(LPSTR localeString);
+
+#ifdef ZTOA_TEST_SEAMS
+extern DWORD g_flagsRejectedForTest;   /* flags the test build takes as rejected */
+#endif
 
 #endif

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "dialog_driver.h"
 #include "host/host.h"
 #include "registry_util.h"
 
@@ -97,6 +98,57 @@ TEST_F(AnsiPlatformTest, KanaTypeFlagAppliesToTheAnsiComparison)
     EXPECT_EQ(HostGetText(), JoinLines(want, L"\n") + L"\n");
     EXPECT_EQ(want[0], lines[0]) << "equal lines keep their order";
     EXPECT_EQ(want[1], lines[2]);
+}
+
+/*
+** Windows 98 has no SORT_DIGITSASNUMBERS: its box is greyed and unchecked
+** over a stored bit, and OK drops the bit even when the box is checked by
+** force.
+*/
+TEST_F(AnsiPlatformTest, DigitsBoxIsGreyedAndNeverStored)
+{
+    typedef LRESULT (WINAPI *PlugInProcFn)(HWND, UINT, WPARAM, LPARAM);
+    PlugInProcFn plugInProc = (PlugInProcFn)(void*)GetProcAddress(module, "PlugInProc");
+    ASSERT_NE(plugInProc, nullptr);
+    SetModuleDword(title, "Locale", 0x411);
+    SetModuleDword(title, "Flags", SORT_DIGITSASNUMBERS | NORM_IGNORECASE);
+    HWND owner = CreateOwnerWindow();
+    BOOL enabled = TRUE;
+    UINT checked = BST_CHECKED;
+    DialogRun run;
+    RunDialog([&] { return plugInProc(owner, 0x901, 0, 0); }, [&](HWND dialog) {
+        enabled = IsWindowEnabled(GetDlgItem(dialog, 1007));
+        checked = IsDlgButtonChecked(dialog, 1007);
+        SendDlgItemMessageW(dialog, 1007, BM_SETCHECK, BST_CHECKED, 0);
+        return IDOK;
+    }, &run);
+    DestroyWindow(owner);
+    ASSERT_NE(run.dialog, nullptr) << "the dialog did not show up";
+    EXPECT_FALSE(enabled);
+    EXPECT_EQ(checked, (UINT)BST_UNCHECKED);
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    ASSERT_TRUE(ReadModuleValue(title, "Flags", &type, &data));
+    ASSERT_EQ(data.size(), 4u);
+    EXPECT_EQ(*(const DWORD*)data.data(), (DWORD)NORM_IGNORECASE);
+}
+
+/* A stored SORT_DIGITSASNUMBERS that CompareStringA rejects: told, and the document untouched. */
+TEST_F(AnsiPlatformTest, RejectedDigitsFlagLeavesTheDocument)
+{
+    if (CompareStringA(0x411, SORT_DIGITSASNUMBERS, "a", 1, "b", 1) != 0)
+        GTEST_SKIP() << "this CompareStringA takes the flag";
+    SetModuleDword(title, "Locale", 0x411);
+    SetModuleDword(title, "Flags", SORT_DIGITSASNUMBERS);
+    const std::wstring text = L"file9\r\nfile10\r\nzebra\r\n";
+    HostSetText(text);
+    POINT start = { 0, 0 }, end = { 0, 3 };
+    HostSelect(start, end);
+    HostWatchMessageBoxes(TRUE);
+    onCommand(HostEditorWindow());
+    HostWatchMessageBoxes(FALSE);
+    EXPECT_EQ(HostGetText(), text);
+    EXPECT_EQ(HostMessageBoxCount(), 1) << "the user was not told";
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ const struct FlagBox {
     { 1004, 0x00004, "NORM_IGNORESYMBOLS" },
     { 1005, 0x20000, "NORM_IGNOREWIDTH" },
     { 1006, 0x01000, "SORT_STRINGSORT" },
+    { 1007, 0x00008, "SORT_DIGITSASNUMBERS" },   /* offered: Wine's CompareStringW takes it */
 };
 
 /* The dialog's texts in one of the module's three languages. */
@@ -43,7 +44,7 @@ struct DialogTexts {
     UINT codePage;             /* the ANSI code page that goes with the language */
     const wchar_t* caption;
     const wchar_t* label;      /* the static text above the list */
-    const wchar_t* boxes[6];   /* 1001 to 1006 */
+    const wchar_t* boxes[7];   /* 1001 to 1007 */
     const wchar_t* ok;
     const wchar_t* cancel;
 };
@@ -52,11 +53,13 @@ const DialogTexts kLanguages[] = {
     { 932, L"文字列を降順に並べ替え", L"ロケール(&L):",
       { L"大文字、小文字を区別しない(&I)", L"ひらがな、カタカナを区別しない(&K)",
         L"場所を取らない文字を区別しない(&N)", L"記号を区別しない(&S)",
-        L"全角、半角を区別しない(&W)", L"句読点を記号と同様に扱う(&T)" },
+        L"全角、半角を区別しない(&W)", L"句読点を記号と同様に扱う(&T)",
+        L"数字を数値として扱う(&D)" },
       L"OK", L"キャンセル" },
     { 936, L"字符排序 (降序)", L"国家(&L):",
       { L"忽略大小写(&I)", L"不区分平假名和片假名字符(&K)", L"忽略非空格字符(&N)",
-        L"忽略符号(&S)", L"不区分半角和全角字符(&W)", L"将标点符号作为符号处理" },
+        L"忽略符号(&S)", L"不区分半角和全角字符(&W)", L"将标点符号作为符号处理",
+        L"将数字作为数值处理(&D)" },
       L"确定", L"取消" },
     { 1252, L"Sort Lines (Descending)", L"&Locale:",
       { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
@@ -321,11 +324,11 @@ TEST_F(PropertiesDialogTest, UnlistedLocaleShowsNoSelectionAndOkStoresZero)
     EXPECT_EQ(flags, (DWORD)NORM_IGNORECASE);
 }
 
-TEST_F(PropertiesDialogTest, BitsOutsideTheSixAreDroppedByOkAndKeptByCancel)
+TEST_F(PropertiesDialogTest, BitsOutsideTheBoxesAreDroppedByOkAndKeptByCancel)
 {
     static const struct { DWORD stored; DWORD afterOk; } cases[] = {
-        { 0xFFFFFFFF, 0x31007 },
-        { 0x40000008, 0x00000 },
+        { 0xFFFFFFFF, 0x3100F },
+        { 0x40000008, 0x00008 },
         { 0x80001010, 0x01000 },
     };
     for (const auto& c : cases) {
@@ -397,7 +400,7 @@ TEST_F(PropertiesDialogTest, TextsAreInTheLocaleLanguage)
     ASSERT_NO_FATAL_FAILURE(Look(&view, IDCANCEL));
     EXPECT_EQ(view.caption, texts->caption);
     EXPECT_EQ(view.label, texts->label);
-    for (int i = 0; i < 6; i++)
+    for (int i = 0; i < 7; i++)
         EXPECT_EQ(view.texts[kBoxes[i].id], texts->boxes[i]) << "box " << kBoxes[i].id;
     EXPECT_EQ(view.texts[IDOK], texts->ok);
     EXPECT_EQ(view.texts[IDCANCEL], texts->cancel);
@@ -405,16 +408,21 @@ TEST_F(PropertiesDialogTest, TextsAreInTheLocaleLanguage)
 
 TEST_F(PropertiesDialogTest, OkChangesTheNextSort)
 {
-    const std::wstring text = L"b\r\nA\r\na\r\nB\r\n";
-    Store(0x0409, 0);
-    std::wstring plain = Sort(text);
-    ASSERT_NO_FATAL_FAILURE(Open([](HWND dialog) {
-        ClickDialogButton(dialog, 1001);
-        return IDOK;
-    }));
-    std::wstring folded = Sort(text);
-    EXPECT_EQ(folded, L"b\r\nB\r\nA\r\na\r\n") << "equal lines keep their order under ignore case";
-    EXPECT_NE(plain, folded);
+    static const struct { int box; const wchar_t* text; const wchar_t* after; const char* why; } cases[] = {
+        { 1001, L"b\r\nA\r\na\r\nB\r\n", L"b\r\nB\r\nA\r\na\r\n", "equal lines keep their order under ignore case" },
+        { 1007, L"file9\r\nfile10\r\nfile2\r\n", L"file10\r\nfile9\r\nfile2\r\n", "file10 goes above file9" },
+    };
+    for (const auto& c : cases) {
+        Store(0x0409, 0);
+        std::wstring plain = Sort(c.text);
+        ASSERT_NO_FATAL_FAILURE(Open([&](HWND dialog) {
+            ClickDialogButton(dialog, c.box);
+            return IDOK;
+        }));
+        std::wstring changed = Sort(c.text);
+        EXPECT_EQ(changed, c.after) << c.why;
+        EXPECT_NE(plain, changed) << "box " << c.box;
+    }
 }
 
 HWND g_outerDialog;   /* the dialog that another one is opened over */

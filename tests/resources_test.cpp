@@ -128,10 +128,13 @@ const StringText kStrings[] = {
         L"プロパティで設定し直してください。文書は変更されていません。",
         L"Windows does not accept the saved locale or options, so the lines were not sorted. "
         L"Set them again in the properties. The document was not changed."},
-    {10, nullptr, nullptr,
+    {10, L"编辑器返回的所选行信息前后不一致，因此没有排序。文档未被更改。",
+        L"選択範囲の行についてエディターの応答が一致しなかったため、並べ替えませんでした。"
+        L"文書は変更されていません。",
         L"The editor's answers about the selected lines did not agree, so they were not "
         L"sorted. The document was not changed."},
-    {11, nullptr, nullptr,
+    {11, L"排序后文档中的行与预期不符。请使用“撤消”恢复原来的文本。",
+        L"並べ替えた後の文書の行が想定と一致しません。元に戻す操作で以前の内容に戻してください。",
         L"After sorting, the document does not hold the lines as expected. Use Undo to get "
         L"the previous text back."},
 };
@@ -189,7 +192,8 @@ const ExpectedControl kControls[] = {
      L"句読点を記号と同様に扱う(&T)",
      L"&Treat punctuation as symbols"},
     {1007, kButtonAtom, L"Button", kCheckBox,
-     8, 148, 252, 10, nullptr, nullptr, L"Treat &digits as numbers"},
+     8, 148, 252, 10, L"将数字作为数值处理(&D)", L"数字を数値として扱う(&D)",
+     L"Treat &digits as numbers"},
     {IDOK, kButtonAtom, L"Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
      208, 8, 50, 14, L"确定", L"OK", L"OK"},
     {IDCANCEL, kButtonAtom, L"Button", kChild | BS_PUSHBUTTON | WS_TABSTOP,
@@ -734,7 +738,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 266);
-    EXPECT_EQ(dialog.cy, language == kEnglish ? 167 : 151);
+    EXPECT_EQ(dialog.cy, 167);
     EXPECT_FALSE(dialog.menu.isOrdinal || !dialog.menu.name.empty())
         << "menu " << Describe(dialog.menu);
     EXPECT_FALSE(dialog.windowClass.isOrdinal ||

@@ -9,6 +9,7 @@
 */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,9 @@ INSTANTIATE_TEST_SUITE_P(Settings, SortKeysTest, testing::Values(
     Setting{ 0x804, 0 }, Setting{ 0x804, NORM_IGNORESYMBOLS | SORT_STRINGSORT },
     Setting{ 0x407, NORM_IGNORENONSPACE }, Setting{ 0x41F, NORM_IGNORECASE },
     Setting{ 0x10407, 0 }, Setting{ 0x20804, 0 },
+    Setting{ 0x409, SORT_DIGITSASNUMBERS }, Setting{ 0x409, SORT_DIGITSASNUMBERS | NORM_IGNORECASE | NORM_IGNORESYMBOLS },
+    Setting{ 0x411, SORT_DIGITSASNUMBERS | NORM_IGNOREWIDTH | NORM_IGNOREKANATYPE },
+    Setting{ 0x804, SORT_DIGITSASNUMBERS | SORT_STRINGSORT },
     Setting{ 0x409, NORM_IGNORECASE | NORM_IGNORENONSPACE | NORM_IGNORESYMBOLS | SORT_STRINGSORT
                     | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH }));
 
@@ -159,9 +163,73 @@ TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
 TEST(SortKeysEligibilityTest, OnlyFlagsBothFunctionsReadAlike)
 {
     EXPECT_TRUE(KeysAgreeWithCompare(0x409, NORM_IGNORECASE | NORM_IGNOREWIDTH));
+    EXPECT_TRUE(KeysAgreeWithCompare(0x409, SORT_DIGITSASNUMBERS | NORM_IGNORECASE));
+    EXPECT_FALSE(KeysAgreeWithCompare(0x409, SORT_DIGITSASNUMBERS | LINGUISTIC_IGNORECASE));
     EXPECT_FALSE(KeysAgreeWithCompare(0x409, LINGUISTIC_IGNORECASE));
     EXPECT_FALSE(KeysAgreeWithCompare(0x409, 0x80000000));
     EXPECT_FALSE(KeysAgreeWithCompare(0x7FFFFFFF, 0)) << "a locale the platform rejects";
+}
+
+/*
+** Numbers under SORT_DIGITSASNUMBERS, through both of the module's sorts:
+** each must give the stable order by CompareStringW itself, in which a
+** user finds file10 above file9, and the greater number first in either
+** width.
+*/
+TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
+{
+    static const wchar_t* const documents[][9] = {
+        { L"file1", L"file10", L"file2", L"file010", L"file9", L"file10a", L"File10", L"file10", NULL },
+        { L"007", L"7", L"0", L"70", L"07", L"00", L"0007", L"7", NULL },
+        { L"1234567890123456789012345", L"1234567890123456789012346", L"999999999999999999999",
+          L"12345678901234567890123456789", L"00000000000000000000001", L"2", NULL },
+        { L"\xFF11\xFF10", L"9", L"10", L"\xFF19", L"\xFF11", L"1\xFF10", L"\x0661\x0660", NULL },
+        { L"v1.10.2", L"v1.9.10", L"v1.10", L"v10", L"v1.2", L"-5", L"-10", L"a 10", NULL },
+    };
+    static const Setting settings[] = {
+        { 0x409, SORT_DIGITSASNUMBERS }, { 0x409, SORT_DIGITSASNUMBERS | NORM_IGNORECASE },
+        { 0x411, SORT_DIGITSASNUMBERS | NORM_IGNOREWIDTH }, { 0x804, SORT_DIGITSASNUMBERS },
+    };
+    for (const Setting& setting : settings) {
+        ASSERT_TRUE(KeysAgreeWithCompare(setting.locale, setting.flags));
+        g_compareSettings.locale = setting.locale;
+        g_compareSettings.flags = setting.flags;
+        for (size_t d = 0; d < sizeof(documents) / sizeof(documents[0]); d++) {
+            std::vector<std::wstring> texts;
+            for (int i = 0; documents[d][i] != NULL; i++)
+                texts.push_back(std::wstring(documents[d][i]) + (i % 2 ? L"\r\n" : L"\n"));
+            std::vector<WCHAR*> expected, byKeys, byCompare;
+            for (std::wstring& t : texts)
+                expected.push_back(&t[0]);
+            byKeys = byCompare = expected;
+            std::stable_sort(expected.begin(), expected.end(), [&](const WCHAR* a, const WCHAR* b) {
+                return CompareStringW(setting.locale, setting.flags, a, ComparedLength(a), b, ComparedLength(b))
+                    == CSTR_GREATER_THAN;
+            });
+            ASSERT_TRUE(SortLinesByKeys(byKeys.data(), byKeys.size(), setting.locale, setting.flags));
+            ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
+            for (size_t i = 0; i < expected.size(); i++) {
+                SCOPED_TRACE(testing::Message() << "locale 0x" << std::hex << setting.locale << ", flags 0x"
+                             << setting.flags << std::dec << ", document " << d << ", place " << i);
+                EXPECT_EQ(byKeys[i], expected[i]) << testing::PrintToString(std::wstring(byKeys[i]));
+                EXPECT_EQ(byCompare[i], expected[i]) << testing::PrintToString(std::wstring(byCompare[i]));
+            }
+        }
+    }
+
+    /* What a user relies on, descending: greater numbers first, in either width. */
+    static const struct { const wchar_t* higher; const wchar_t* lower; } facts[] = {
+        { L"file10", L"file9" }, { L"file9", L"file2" }, { L"file10a", L"file10" }, { L"10", L"9" },
+        { L"\xFF11\xFF10", L"9" }, { L"1234567890123456789012346", L"1234567890123456789012345" },
+    };
+    g_compareSettings.locale = 0x409;
+    g_compareSettings.flags = SORT_DIGITSASNUMBERS;
+    for (const auto& f : facts) {
+        std::wstring lower = std::wstring(f.lower) + L"\r\n", higher = std::wstring(f.higher) + L"\r\n";
+        WCHAR* lines[] = { &lower[0], &higher[0] };
+        ASSERT_TRUE(SortLinesByKeys(lines, 2, 0x409, SORT_DIGITSASNUMBERS));
+        EXPECT_EQ(lines[0], &higher[0]) << testing::PrintToString(higher) << " above " << testing::PrintToString(lower);
+    }
 }
 
 /*
