@@ -17,6 +17,8 @@
 #define IDS_NO_MEMORY               7   /* why a sort did not happen, */
 #define IDS_UNMOVABLE_LINE          8   /* told in a message box      */
 #define IDS_SETTINGS_REJECTED       9
+#define IDS_EDITOR_DISAGREES        10  /* the editor's answers did not agree: not sorted     */
+#define IDS_REWRITE_UNVERIFIED      11  /* after the rewrite the lines are not as expected    */
 
 /* Toolbar bitmaps */
 #define IDB_TOOLBAR                 101 /* 16 x 15, 16 colours           */
