@@ -131,6 +131,54 @@ TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
 }
 
 /* Copies of the built module under other names, run on a document. */
+/*
+** Gives everyone (the only entry of its access list) access to the
+** module's key: the rights an administrator may leave a user with.
+** Returns false when the key's access cannot be set.
+*/
+bool SetModuleKeyAccess(const std::string& title, REGSAM access)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ModuleKeyPath(title).c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = NULL;
+    BYTE aclBytes[256];
+    PACL acl = (PACL)aclBytes;
+    SECURITY_DESCRIPTOR sd;
+    bool set = AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)
+            && InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION)
+            && AddAccessAllowedAce(acl, ACL_REVISION, access, everyone)
+            && InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION)
+            && SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE)
+            && RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    if (everyone != NULL)
+        FreeSid(everyone);
+    RegCloseKey(key);
+    return set;
+}
+
+/* A key the user may read but not write still gives its settings; saving to it fails. */
+TEST_F(SettingsStoreTest, ReadOnlyKeyStillGivesItsSettings)
+{
+    SetModuleDword(kTitle, "Locale", 0x411);
+    SetModuleDword(kTitle, "Flags", NORM_IGNORECASE);
+    ASSERT_TRUE(SetModuleKeyAccess(kTitle, KEY_READ | WRITE_DAC));
+    HKEY probe;
+    bool writable = RegOpenKeyExA(HKEY_CURRENT_USER, ModuleKeyPath(kTitle).c_str(), 0, KEY_WRITE, &probe)
+                    == ERROR_SUCCESS;
+    if (writable)
+        RegCloseKey(probe);
+    DWORD locale, flags;
+    Load(&locale, &flags);
+    BOOL saved = SaveSettings(0x409, 0);
+    ASSERT_TRUE(SetModuleKeyAccess(kTitle, KEY_ALL_ACCESS));
+    ASSERT_FALSE(writable) << "the key's access list is not enforced";
+    EXPECT_EQ(locale, 0x411u);
+    EXPECT_EQ(flags, (DWORD)NORM_IGNORECASE);
+    EXPECT_FALSE(saved);
+}
+
 class ModuleTitleTest : public testing::Test {
 protected:
     void SetUp() override
@@ -253,6 +301,41 @@ TEST_F(ModuleTitleTest, TitleTooLongForTheKeyPathUsesDefaults)
     EXPECT_EQ(sorted.size(), wcslen(kIgnoreCaseOrder));
     EXPECT_EQ(CountValues(cut), 2u) << "nor written";
     DeleteModuleKey(cut);
+}
+
+/* A module deep in folders, its path longer than MAX_PATH, still reads its own key. */
+TEST_F(ModuleTitleTest, ModulePathLongerThanMaxPathFindsItsKey)
+{
+    std::wstring deep = L"\\\\?\\" + WideFromAnsi(dir.c_str(), -1);
+    std::vector<std::wstring> folders;
+    while (deep.size() < MAX_PATH + 20) {
+        deep += L"\\" + std::wstring(60, L'd');
+        ASSERT_TRUE(CreateDirectoryW(deep.c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+        folders.push_back(deep);
+    }
+    std::wstring path = deep + L"\\Deep.dll";
+    ASSERT_TRUE(CopyFileW(WideFromAnsi(g_dllPath.c_str(), -1).c_str(), path.c_str(), FALSE));
+    copies.push_back(path);
+    DeleteModuleKey("Deep");
+    SetModuleDword("Deep", "Locale", 0x409);
+    SetModuleDword("Deep", "Flags", NORM_IGNORECASE);
+    HMODULE module = LoadLibraryW(path.c_str());
+    std::wstring sorted;
+    if (module != NULL) {
+        OnCommandProc onCommand = (OnCommandProc)GetProcAddress(module, "OnCommand");
+        HostSetText(L"b\r\nA\r\na\r\nB\r\n");
+        POINT start = { 0, 0 }, end = { 0, 4 };
+        HostSelect(start, end);
+        onCommand(HostEditorWindow());
+        sorted = HostGetText();
+        FreeLibrary(module);
+    }
+    DeleteFileW(path.c_str());
+    for (size_t i = folders.size(); i-- > 0;)
+        RemoveDirectoryW(folders[i].c_str());
+    DeleteModuleKey("Deep");
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(sorted, kIgnoreCaseOrder);
 }
 
 /*
