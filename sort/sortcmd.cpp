@@ -354,19 +354,23 @@ static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
 ** Fetches the range's lines into lines, checking each; the texts go into
 ** the arena, whose chunks the caller frees whatever the outcome. The last
 ** line of a range that takes the document's last line gets the line end
-** of style. *fetched gets the number of entries filled. Returns SORT_DONE
+** of style. *fetched gets the number of entries filled, *emptyLfLine
+** whether one of them is an empty line that ends in LF. Returns SORT_DONE
 ** when every line can be moved.
 */
 static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyle style, WCHAR** lines,
-                              size_t count, size_t* fetched, LineArena* arena)
+                              size_t count, size_t* fetched, BOOL* emptyLfLine, LineArena* arena)
 {
     SortOutcome outcome = SORT_DONE;
+    *emptyLfLine = FALSE;
     for (*fetched = 0; *fetched < count; (*fetched)++) {
         size_t units = 0;
         WCHAR* text = GetLineText(hwndView, range->start.y + (LONG)*fetched, &units, &outcome, arena);
         if (text == NULL)
             return outcome;
         lines[*fetched] = text;
+        if (text[0] == L'\n')
+            *emptyLfLine = TRUE;
         if (range->takesLastLine && *fetched == count - 1 && !SupplyLineEnd(text, &units, style)) {
             (*fetched)++;
             return SORT_EDITOR_DISAGREES;
@@ -405,11 +409,13 @@ static SortOutcome CheckNeighbour(HWND hwndView, LONG y, BOOL wantLoneCr)
 ** make one CR LF line of the two. Inside the range and at both of its
 ** ends (the line before it, the line after it) such an order is refused
 ** with SORT_UNMOVABLE_LINE. A line starts with LF only when it is such an
-** empty line, so that first unit is looked at before anything else.
+** empty line; the lines are gone through only when the range has one
+** (emptyLfLine), as every pass over sorted lines waits on memory.
 */
-static SortOutcome CheckJoins(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count)
+static SortOutcome CheckJoins(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
+                              BOOL emptyLfLine)
 {
-    for (size_t i = 0; i + 1 < count; i++) {
+    for (size_t i = 0; emptyLfLine && i + 1 < count; i++) {
         if (lines[i + 1][0] == L'\n' && EndsInLoneCr(lines[i]))
             return SORT_UNMOVABLE_LINE;
     }
@@ -512,8 +518,9 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
 
     SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
     size_t fetched = 0;
+    BOOL emptyLfLine;
     LineArena arena = { NULL, lineCount, 0, 0 };
-    SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &arena);
+    SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &emptyLfLine, &arena);
     assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
     SORT_STAGE(SORT_STAGE_FETCHED, fetched);
 
@@ -525,7 +532,7 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
     if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
         outcome = SORT_NO_MEMORY;
     if (outcome == SORT_DONE)
-        outcome = CheckJoins(hwndView, range, lines, lineCount);
+        outcome = CheckJoins(hwndView, range, lines, lineCount, emptyLfLine);
     if (outcome == SORT_DONE) {
         outcome = ReplaceLines(hwndView, range, lines, lineCount, lastLineUnits);
         SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);

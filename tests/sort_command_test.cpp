@@ -345,19 +345,20 @@ TEST_F(SortCommandTest, HostsThatContradictThemselvesLeaveTheDocument)
 {
     static const HostFault faults[] = {
         { "line size one short", [] { HostSetLineSize(HOST_SIZE_SHORT, 1); } },
-        { "line size fixed too small", [] { HostSetLineSize(HOST_SIZE_FIXED, 4); } },
+        { "line size fixed one short", [] { HostSetLineSize(HOST_SIZE_FIXED, 6); } },
         { "line size one too large", [] { HostSetLineSize(HOST_SIZE_SHORT, -1); } },
         { "positions not converted", [] { HostSetUnanswered(HM_CONVERT_POSITION); } },
         { "line count one low", [] { HostSetLineCountOffset(-1); } },
     };
-    std::wstring text = L"kiwi fruit\r\nzebra crossing\r\nantelope\r\nmango\r\nend";
+    /* Lines of one length, so that a size fixed one short cuts each of them alike. */
+    std::wstring text = L"head line\r\nkiwi\r\nzebu\r\npear\r\nplum\r\nend";
     for (const HostFault& f : faults) {
         SCOPED_TRACE(f.name);
         HostSetLineSize(HOST_SIZE_TRUE, 0);
         HostSetUnanswered(0);
         HostSetLineCountOffset(0);
         f.set();
-        Sort(text, Pt(1, 0), Pt(3, 2));
+        Sort(text, Pt(1, 0), Pt(4, 2));
         ExpectRefused(text, IDS_EDITOR_DISAGREES);
     }
 }
