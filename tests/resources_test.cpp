@@ -48,6 +48,8 @@ static_assert(IDS_STATUS_MESSAGE == 6, "string id");
 static_assert(IDS_NO_MEMORY == 7, "string id");
 static_assert(IDS_UNMOVABLE_LINE == 8, "string id");
 static_assert(IDS_SETTINGS_REJECTED == 9, "string id");
+static_assert(IDS_EDITOR_DISAGREES == 10, "string id");
+static_assert(IDS_REWRITE_UNVERIFIED == 11, "string id");
 static_assert(IDB_TOOLBAR == 101, "bitmap id");
 static_assert(IDD_PROPERTIES == 103, "dialog id");
 static_assert(IDC_LOCALE == 1000, "control id");
@@ -109,6 +111,11 @@ const StringText kStrings[] = {
     {9, L"Windows 不接受已保存的区域设置或选项，因此没有排序。请在属性中重新设置。文档未被更改。",
         L"保存されているロケールまたはオプションを Windows が受け付けないため、並べ替えませんでした。"
         L"プロパティで設定し直してください。文書は変更されていません。"},
+    {10, L"编辑器返回的所选行信息前后不一致，因此没有排序。文档未被更改。",
+         L"選択範囲の行についてエディターの応答が一致しなかったため、並べ替えませんでした。"
+         L"文書は変更されていません。"},
+    {11, L"排序后文档中的行与预期不符。请使用“撤消”恢复原来的文本。",
+         L"並べ替えた後の文書の行が想定と一致しません。元に戻す操作で以前の内容に戻してください。"},
 };
 
 const wchar_t* TextIn(const StringText& s, WORD language) {
@@ -607,7 +614,9 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
                 {IDS_MENU_TEXT, 256},
                 {IDS_NO_MEMORY, 256},
                 {IDS_UNMOVABLE_LINE, 256},
-                {IDS_SETTINGS_REJECTED, 256}};
+                {IDS_SETTINGS_REJECTED, 256},
+                {IDS_EDITOR_DISAGREES, 256},
+                {IDS_REWRITE_UNVERIFIED, 256}};
     std::vector<std::wstring> block;
     ASSERT_TRUE(ReadStringBlock(1, language, &block));
     for (const auto& use : uses) {
