@@ -27,16 +27,17 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 
 /*
 ** Units of room that each line's buffer has beyond the size the host
-** announced: one shows whether the host wrote more than it announced, the
-** other holds the line end supplied to a last line that has none.
+** announced, to show whether the host wrote more than it announced; and
+** the room a last line that has no line end is given besides, for one.
 */
-#define SPARE_UNITS 2
+#define SPARE_UNITS 1
+#define LINE_END_UNITS 2
 
 /* What a buffer holds where the host has not written (a noncharacter). */
 #define UNWRITTEN_UNIT 0xFFFF
 
-/* Largest line size (in UTF-16 units) whose buffer, spare units included, fits in 32 bits. */
-#define MAX_LINE_UNITS (0x7FFFFFFF - SPARE_UNITS)
+/* Largest line size (in UTF-16 units) whose buffer, all its room included, fits in 32 bits. */
+#define MAX_LINE_UNITS (0x7FFFFFFF - SPARE_UNITS - LINE_END_UNITS)
 
 /* The fetched lines' memory is taken from the heap at most this much at a time. */
 #define LINE_CHUNK_BYTES (1 << 20)
@@ -147,7 +148,8 @@ static void FreeChunks(LineChunk* chunks)
 ** taken from the arena, or into a buffer of its own that the caller frees
 ** when arena is NULL; *units gets the length the host announced for it,
 ** terminator excluded. The buffer has SPARE_UNITS units of room beyond the
-** announced size, and the host is given all of it, so that a host whose
+** announced size, and extraUnits more after them that the host is not
+** offered; the host is given all the rest, so that a host whose
 ** size falls short writes past where it said the text ends and is caught
 ** instead of its text being cut. Returns NULL with *outcome set when the
 ** line cannot be had: SORT_NO_MEMORY when no memory can be had for it,
@@ -155,7 +157,8 @@ static void FreeChunks(LineChunk* chunks)
 ** negative, or too large for a 32-bit buffer), SORT_EDITOR_DISAGREES when
 ** the text the host wrote does not end where the size said it would.
 */
-static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome* outcome, LineArena* arena)
+static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t extraUnits, size_t* units, SortOutcome* outcome,
+                          LineArena* arena)
 {
     LineRequest request;
     request.cch = 0;
@@ -167,7 +170,8 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome*
         return NULL;
     }
     size_t room = (size_t)n + SPARE_UNITS;
-    WCHAR* text = arena != NULL ? TakeLineMemory(arena, 2 * room) : (WCHAR*)malloc(2 * room);
+    size_t bytes = 2 * (room + extraUnits);
+    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)malloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
@@ -233,7 +237,7 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
     size_t units;
     SortOutcome outcome = SORT_DONE;
     *style = CrLf;
-    WCHAR* text = GetLineText(hwndView, 0, &units, &outcome, NULL);
+    WCHAR* text = GetLineText(hwndView, 0, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome != SORT_EDITOR_DISAGREES;
     int len = lstrlenW(text);
@@ -333,7 +337,7 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
 /*
 ** Gives the range's last line, the document's last, the line end of style
 ** in memory; the document keeps it without one until the rewrite. The
-** buffer has the room (SPARE_UNITS). Returns FALSE when the line already
+** buffer has the room (LINE_END_UNITS). Returns FALSE when the line already
 ** has a line end: then it is not the last line the host's count names.
 */
 static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
@@ -365,13 +369,15 @@ static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyl
     *emptyLfLine = FALSE;
     for (*fetched = 0; *fetched < count; (*fetched)++) {
         size_t units = 0;
-        WCHAR* text = GetLineText(hwndView, range->start.y + (LONG)*fetched, &units, &outcome, arena);
+        BOOL last = range->takesLastLine && *fetched == count - 1;
+        WCHAR* text = GetLineText(hwndView, range->start.y + (LONG)*fetched, last ? LINE_END_UNITS : 0, &units,
+                                  &outcome, arena);
         if (text == NULL)
             return outcome;
         lines[*fetched] = text;
         if (text[0] == L'\n')
             *emptyLfLine = TRUE;
-        if (range->takesLastLine && *fetched == count - 1 && !SupplyLineEnd(text, &units, style)) {
+        if (last && !SupplyLineEnd(text, &units, style)) {
             (*fetched)++;
             return SORT_EDITOR_DISAGREES;
         }
@@ -395,7 +401,7 @@ static SortOutcome CheckNeighbour(HWND hwndView, LONG y, BOOL wantLoneCr)
 {
     size_t units;
     SortOutcome outcome = SORT_DONE;
-    WCHAR* text = GetLineText(hwndView, y, &units, &outcome, NULL);
+    WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome;
     BOOL joins = wantLoneCr ? EndsInLoneCr(text) : text[0] == L'\n';
@@ -435,7 +441,7 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want)
 {
     size_t units;
     SortOutcome outcome = SORT_DONE;
-    WCHAR* text = GetLineText(hwndView, y, &units, &outcome, NULL);
+    WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome == SORT_NO_MEMORY;
     BOOL same = SameText(text, want);
