@@ -38,6 +38,7 @@ static LRESULT g_fixedSize;                        /* the size HOST_SIZE_FIXED r
 static UINT g_unanswered;                          /* a message left unanswered, or 0 */
 static int g_lineCountOffset;                      /* a wrong line count's error */
 static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
+static HCURSOR g_cursorSeen;                       /* the cursor at the last HM_GET_LINE */
 static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE */
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
@@ -453,6 +454,7 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return g_selType;
         return (g_selStart.x != g_selEnd.x || g_selStart.y != g_selEnd.y) ? 1 : 0;
     case HM_GET_LINE:
+        g_cursorSeen = GetCursor();
         return OnGetLine((LineRequest*)wParam, (WCHAR*)lParam);
     case HM_INSERT_TEXT:
         if (lParam != 0)
@@ -504,6 +506,7 @@ const char* HostMessageName(UINT message)
 static HHOOK g_cbtHook;                          /* notes dialogs as they are made and shown */
 static int g_messageBoxes;                       /* boxes created while watched */
 static WCHAR g_messageBoxText[MESSAGE_BOX_TEXT]; /* the last one's text */
+static HCURSOR g_messageBoxCursor;               /* the cursor as the last one was created */
 
 static BOOL IsDialogClass(HWND window)
 {
@@ -524,6 +527,7 @@ static LRESULT CALLBACK WatchDialogs(int code, WPARAM wParam, LPARAM lParam)
     if (code == HCBT_CREATEWND && IsDialogClass(window)) {
         g_messageBoxes++;
         g_messageBoxText[0] = L'\0';
+        g_messageBoxCursor = GetCursor();
     } else if (code == HCBT_ACTIVATE && IsDialogClass(window)) {
         GetDlgItemTextW(window, MESSAGE_BOX_STATIC, g_messageBoxText, MESSAGE_BOX_TEXT);
         PostMessageW(window, WM_COMMAND, IDOK, 0);
@@ -551,6 +555,11 @@ int HostMessageBoxCount(void)
 const WCHAR* HostLastMessageBoxText(void)
 {
     return g_messageBoxText;
+}
+
+HCURSOR HostMessageBoxCursor(void)
+{
+    return g_messageBoxCursor;
 }
 
 /* ---- The window and its settings --------------------------------------- */
@@ -581,6 +590,7 @@ HWND HostCreateEditor(HWND parent)
     g_unanswered = 0;
     g_lineCountOffset = 0;
     g_redraw = -1;
+    g_cursorSeen = NULL;
     g_passedValue = 0;
     HostClearMessages();
     g_hwndEditor = CreateWindowExW(0, className, L"", parent ? WS_CHILD | WS_VISIBLE : 0,
@@ -659,6 +669,11 @@ void HostSetLineCountOffset(int offset)
 int HostRedrawState(void)
 {
     return g_redraw;
+}
+
+HCURSOR HostCursorSeen(void)
+{
+    return g_cursorSeen;
 }
 
 WPARAM HostPassedEventValue(void)

@@ -61,6 +61,7 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
 void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
 void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
+HCURSOR HostCursorSeen(void);           /* the cursor as the last HM_GET_LINE found it */
 WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 
 /* The messages received, in order, since the last clear. */
@@ -80,6 +81,7 @@ const char* HostMessageName(UINT message);   /* "HM_GET_LINE", or NULL when not 
 void HostWatchMessageBoxes(BOOL watch);
 int HostMessageBoxCount(void);
 const WCHAR* HostLastMessageBoxText(void);
+HCURSOR HostMessageBoxCursor(void);     /* the cursor as the last box was created */
 
 /* Nonzero while the editor window is answering a message. */
 extern volatile LONG g_hostBusy;

@@ -8,6 +8,7 @@
 #include "../common/platform.h"
 #include "../common/instance.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 /* How deep a settings key may nest keys of its own and still be deleted. */
@@ -27,25 +28,47 @@ static DWORD FullPathName(const WCHAR* path, DWORD size, WCHAR* full, WCHAR** na
     return GetFullPathNameW(path, size, full, name);
 }
 
+/* The longest path, in characters, that the module's path is looked for in. */
+#define MAX_LONG_PATH 32768
+
 /*
-** Fills fullPath (MAX_PATH characters) with this module's full path and
-** points *fileName at its file name within it. Returns FALSE when the
-** path cannot be had or does not fit.
+** Returns this module's full path in a buffer that the caller frees, and
+** points *fileName at its file name within it. The buffers grow until the
+** path fits, so that a module deep in folders (a path of MAX_PATH
+** characters and more) still finds its key. Returns NULL when the path
+** cannot be had or no memory can be had for it.
 */
 template <typename Char>
-static BOOL GetModuleFullPath(Char* fullPath, Char** fileName)
+static Char* GetModuleFullPath(Char** fileName)
 {
-    Char modulePath[MAX_PATH];
-    *fileName = NULL;
-    DWORD n = ModuleFileName(modulePath, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    n = FullPathName(modulePath, MAX_PATH, fullPath, fileName);
-    if (n == 0 || n >= MAX_PATH)
-        return FALSE;
-    if (*fileName == NULL)
-        *fileName = fullPath;
-    return TRUE;
+    Char* modulePath = NULL;
+    BOOL fits = FALSE;
+    for (DWORD room = MAX_PATH; !fits && room <= MAX_LONG_PATH; room *= 2) {
+        free(modulePath);
+        modulePath = (Char*)malloc(room * sizeof(Char));
+        if (modulePath == NULL)
+            return NULL;
+        DWORD n = ModuleFileName(modulePath, room);
+        if (n == 0)
+            break;
+        /* A path cut to the room is as long as the room. */
+        fits = n < room;
+    }
+    Char* fullPath = NULL;
+    if (fits) {
+        DWORD room = FullPathName(modulePath, 0, NULL, NULL);
+        fullPath = room > 0 ? (Char*)malloc(room * sizeof(Char)) : NULL;
+        *fileName = NULL;
+        DWORD got = fullPath != NULL ? FullPathName(modulePath, room, fullPath, fileName) : 0;
+        if (got == 0 || got >= room) {
+            free(fullPath);
+            fullPath = NULL;
+        } else if (*fileName == NULL) {
+            *fileName = fullPath;
+        }
+    }
+    free(modulePath);
+    return fullPath;
 }
 
 /*
@@ -57,9 +80,9 @@ static BOOL GetModuleFullPath(Char* fullPath, Char** fileName)
 */
 BOOL GetModuleTitle(char* title)
 {
-    char fullPath[MAX_PATH];
     char* fileName;
-    if (!GetModuleFullPath(fullPath, &fileName))
+    char* fullPath = GetModuleFullPath(&fileName);
+    if (fullPath == NULL)
         return FALSE;
 
     char* p = fileName;
@@ -71,6 +94,7 @@ BOOL GetModuleTitle(char* title)
     }
     *p = '\0';
     lstrcpynA(title, fileName, MAX_PATH);
+    free(fullPath);
     return TRUE;
 }
 
@@ -103,18 +127,21 @@ BOOL GetSettingsKeyPath(char* path)
 */
 static BOOL GetSettingsKeyPathW(WCHAR* path)
 {
-    WCHAR fullPath[MAX_PATH];
     WCHAR* fileName;
-    return GetModuleFullPath(fullPath, &fileName) && SettingsKeyPathOfFileW(fullPath, path);
+    WCHAR* fullPath = GetModuleFullPath(&fileName);
+    BOOL formed = fullPath != NULL && SettingsKeyPathOfFileW(fullPath, path);
+    free(fullPath);
+    return formed;
 }
 
 /*
-** Opens this module's settings key, creating it when it is missing. The NT
-** family names it by the module's wide file name, the others by its ANSI
-** one. Returns NULL when the path cannot be formed or the key cannot be
-** opened.
+** Opens this module's settings key with access, creating it when it is
+** missing. A key that exists is opened, not created, so that a key the
+** user may read but not write still gives its settings. The NT family
+** names it by the module's wide file name, the others by its ANSI one.
+** Returns NULL when the path cannot be formed or the key cannot be opened.
 */
-HKEY OpenSettingsKey(void)
+HKEY OpenSettingsKey(REGSAM access)
 {
     HKEY key = NULL;
     DWORD disposition = 0;
@@ -123,14 +150,18 @@ HKEY OpenSettingsKey(void)
         WCHAR path[MAX_PATH];
         if (!GetSettingsKeyPathW(path))
             return NULL;
-        rc = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, NULL, &key, &disposition);
+        rc = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, &key);
+        if (rc == ERROR_FILE_NOT_FOUND)
+            rc = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
+                                 &disposition);
     } else {
         char path[MAX_PATH];
         if (!GetSettingsKeyPath(path))
             return NULL;
-        rc = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE,
-                             KEY_READ | KEY_WRITE, NULL, &key, &disposition);
+        rc = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &key);
+        if (rc == ERROR_FILE_NOT_FOUND)
+            rc = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
+                                 &disposition);
     }
     return rc == ERROR_SUCCESS ? key : NULL;
 }
@@ -169,7 +200,7 @@ void WriteDwordValue(HKEY key, const char* name, DWORD value)
 */
 BOOL LoadSettings(DWORD* locale, DWORD* flags)
 {
-    HKEY key = OpenSettingsKey();
+    HKEY key = OpenSettingsKey(KEY_READ);
     if (key == NULL)
         return FALSE;
     *locale = ReadDwordValue(key, "Locale", GetSystemDefaultLCID());
@@ -180,7 +211,7 @@ BOOL LoadSettings(DWORD* locale, DWORD* flags)
 
 BOOL SaveSettings(DWORD locale, DWORD flags)
 {
-    HKEY key = OpenSettingsKey();
+    HKEY key = OpenSettingsKey(KEY_READ | KEY_WRITE);
     if (key == NULL)
         return FALSE;
     WriteDwordValue(key, "Locale", locale);

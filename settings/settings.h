@@ -11,7 +11,7 @@
 
 BOOL GetModuleTitle(char* title);
 BOOL GetSettingsKeyPath(char* path);
-HKEY OpenSettingsKey(void);
+HKEY OpenSettingsKey(REGSAM access);
 DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue);
 void WriteDwordValue(HKEY key, const char* name, DWORD value);
 BOOL LoadSettings(DWORD* locale, DWORD* flags);

@@ -16,6 +16,7 @@
 
 #include <assert.h>
 #include <stdlib.h>
+#include <string.h>
 
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
@@ -24,8 +25,19 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 /* Room for a message to the user and its caption, in characters or bytes. */
 #define MESSAGE_TEXT_SIZE 256
 
-/* Largest line size (in UTF-16 units) whose buffer size fits in 32 bits. */
-#define MAX_LINE_UNITS 0x7FFFFFFF
+/*
+** Units of room that each line's buffer has beyond the size the host
+** announced, to show whether the host wrote more than it announced; and
+** the room a last line that has no line end is given besides, for one.
+*/
+#define SPARE_UNITS 1
+#define LINE_END_UNITS 2
+
+/* What a buffer holds where the host has not written (a noncharacter). */
+#define UNWRITTEN_UNIT 0xFFFF
+
+/* Largest line size (in UTF-16 units) whose buffer, all its room included, fits in 32 bits. */
+#define MAX_LINE_UNITS (0x7FFFFFFF - SPARE_UNITS - LINE_END_UNITS)
 
 /* The fetched lines' memory is taken from the heap at most this much at a time. */
 #define LINE_CHUNK_BYTES (1 << 20)
@@ -51,12 +63,27 @@ typedef struct LineArena {
     size_t bytesTaken;      /* and the bytes they took */
 } LineArena;
 
-/* Why lines could not be sorted. */
+/* How a run ended: sorted, nothing to do, or why the lines were not sorted. */
 enum SortOutcome {
     SORT_DONE = 0,
+    SORT_NOTHING,            /* fewer than two lines: nothing to sort, nothing to say */
+    SORT_SETTINGS_REJECTED,  /* the platform rejects the stored locale or flags */
     SORT_NO_MEMORY,          /* a buffer could not be had */
-    SORT_UNMOVABLE_LINE      /* a line cannot be read whole, so it cannot be put back whole */
+    SORT_UNMOVABLE_LINE,     /* a line cannot be read whole, or would join its neighbour */
+    SORT_EDITOR_DISAGREES,   /* the host's answers contradict each other */
+    SORT_UNVERIFIED          /* after the rewrite the document is not as expected */
 };
+
+/*
+** The lines to sort, [start.y, end.y), as the host described the document
+** before anything changed.
+*/
+typedef struct LineRange {
+    POINT start;           /* column 0 of the first line */
+    POINT end;             /* column 0 of the line after the last */
+    LRESULT docLines;      /* the document's line count, as the host reported it */
+    BOOL takesLastLine;    /* the range ends with the document's last line, which has no line end */
+} LineRange;
 
 /*
 ** Takes bytes for one line from the newest chunk of the arena, or from a
@@ -119,13 +146,19 @@ static void FreeChunks(LineChunk* chunks)
 /*
 ** Reads logical line yLine, line end included, NUL-terminated, into memory
 ** taken from the arena, or into a buffer of its own that the caller frees
-** when arena is NULL; *units gets the length the host reported for it,
-** terminator excluded. Returns NULL with *outcome set when the line cannot
-** be had: SORT_NO_MEMORY when no memory can be had for it,
+** when arena is NULL; *units gets the length the host announced for it,
+** terminator excluded. The buffer has SPARE_UNITS units of room beyond the
+** announced size, and extraUnits more after them that the host is not
+** offered; the host is given all the rest, so that a host whose
+** size falls short writes past where it said the text ends and is caught
+** instead of its text being cut. Returns NULL with *outcome set when the
+** line cannot be had: SORT_NO_MEMORY when no memory can be had for it,
 ** SORT_UNMOVABLE_LINE when the host reports no usable size for it (0,
-** negative, or too large for a 32-bit buffer).
+** negative, or too large for a 32-bit buffer), SORT_EDITOR_DISAGREES when
+** the text the host wrote does not end where the size said it would.
 */
-static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome* outcome, LineArena* arena)
+static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t extraUnits, size_t* units, SortOutcome* outcome,
+                          LineArena* arena)
 {
     LineRequest request;
     request.cch = 0;
@@ -136,52 +169,85 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome*
         *outcome = SORT_UNMOVABLE_LINE;
         return NULL;
     }
-    size_t bytes = 2 * (size_t)n;
+    size_t room = (size_t)n + SPARE_UNITS;
+    size_t bytes = 2 * (room + extraUnits);
     WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)malloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
     }
-    /* A host that writes nothing leaves an empty text, not old memory. */
+    /* A host that writes nothing leaves an empty text, not old memory, and
+       a terminator the host did not write is not found where it was announced. */
     text[0] = L'\0';
-    request.cch = (DWORD)n;
+    text[n - 1] = n > 1 ? UNWRITTEN_UNIT : L'\0';
+    request.cch = (DWORD)room;
     SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, (LPARAM)text);
-    text[n - 1] = L'\0';
+    text[room - 1] = L'\0';
+    if (text[n - 1] != L'\0') {
+        if (arena == NULL)
+            free(text);
+        *outcome = SORT_EDITOR_DISAGREES;
+        return NULL;
+    }
     *units = (size_t)n - 1;
     return text;
+}
+
+static BOOL IsLineEndUnit(WCHAR unit)
+{
+    return unit == L'\r' || unit == L'\n';
 }
 
 /*
 ** Whether a fetched line can be deleted and inserted again unchanged: its
 ** text must be as long as the host said (a NUL inside it would end the
 ** inserted text early, and what follows would be lost), and it must end
-** in CR or LF. Every line of the range has a line end: the document's
-** last line, which has none, lies beyond the range or was given one
-** before the lines were fetched. A line without one would merge with the
-** line inserted after it.
+** in CR or LF, or it would merge with the line inserted after it.
 */
 static BOOL IsMovableLine(const WCHAR* text, size_t units)
 {
     size_t len = (size_t)lstrlenW(text);
-    return len == units && len > 0 && (text[len - 1] == L'\r' || text[len - 1] == L'\n');
+    return len == units && len > 0 && IsLineEndUnit(text[len - 1]);
 }
 
-/* The line-end style of the document's first line; CrLf when it cannot be read. */
-static LineEndStyle DetectLineEndStyle(HWND hwndView)
+/* Whether a text ends in a CR that no LF follows. */
+static BOOL EndsInLoneCr(const WCHAR* text)
+{
+    int len = lstrlenW(text);
+    return len > 0 && text[len - 1] == L'\r';
+}
+
+/* Whether two NUL-terminated texts hold the same units. */
+static BOOL SameText(const WCHAR* a, const WCHAR* b)
+{
+    while (*a != L'\0' && *a == *b) {
+        a++;
+        b++;
+    }
+    return *a == *b;
+}
+
+/*
+** The line-end style of the document's first line; CrLf when it cannot be
+** read for want of memory or a usable size. Returns FALSE when the host's
+** answers about the line disagree.
+*/
+static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 {
     size_t units;
-    SortOutcome outcome;
-    WCHAR* text = GetLineText(hwndView, 0, &units, &outcome, NULL);
+    SortOutcome outcome = SORT_DONE;
+    *style = CrLf;
+    WCHAR* text = GetLineText(hwndView, 0, 0, &units, &outcome, NULL);
     if (text == NULL)
-        return CrLf;
+        return outcome != SORT_EDITOR_DISAGREES;
     int len = lstrlenW(text);
-    LineEndStyle style = Lf;
+    *style = Lf;
     if (len >= 1 && text[len - 1] == L'\r')
-        style = Cr;
+        *style = Cr;
     else if (len >= 2 && text[len - 2] == L'\r' && text[len - 1] == L'\n')
-        style = CrLf;
+        *style = CrLf;
     free(text);
-    return style;
+    return TRUE;
 }
 
 /*
@@ -209,14 +275,16 @@ static BOOL OrderLines(WCHAR** lines, size_t count)
     return sorted;
 }
 
-/* Selects the logical range start..end through the host's own numbering. */
-static void SelectRange(HWND hwndView, POINT* start, POINT* end)
+/*
+** Converts a logical position into the numbering HM_SET_SELECTION takes.
+** The output starts at a place no host names, so that a host that leaves
+** it unconverted is caught: returns FALSE then.
+*/
+static BOOL ConvertPosition(HWND hwndView, const POINT* logical, POINT* view)
 {
-    /* A host that leaves a position unconverted keeps it as it was. */
-    POINT viewStart = *start, viewEnd = *end;
-    SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)start, (LPARAM)&viewStart);
-    SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)end, (LPARAM)&viewEnd);
-    SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
+    view->x = view->y = -1;
+    SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)logical, (LPARAM)view);
+    return view->x >= 0 && view->y >= 0;
 }
 
 /*
@@ -233,70 +301,191 @@ static void LoadCompareSettings(void)
 }
 
 /*
-** Reads the selection and widens it to whole lines: start at column 0 of
-** its first line, end at column 0 of the line after its last, where a
-** selection that ends at column 0 leaves that line out. *appendLineEnd
-** says whether the range takes in the document's last line, which has no
-** line end. Returns FALSE when fewer than two lines result.
+** Reads the selection and the document's line count and widens the
+** selection to whole lines: start at column 0 of its first line, end at
+** column 0 of the line after its last, where a selection that ends at
+** column 0 leaves that line out. Returns SORT_NOTHING when fewer than two
+** lines result, SORT_EDITOR_DISAGREES when the range reaches past the
+** document the host describes.
 */
-static BOOL GetLineRange(HWND hwndView, POINT* start, POINT* end, BOOL* appendLineEnd)
+static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
 {
     /* A host that does not answer leaves an empty selection. */
+    POINT* start = &range->start;
+    POINT* end = &range->end;
     start->x = start->y = 0;
     end->x = end->y = 0;
     SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)start);
     SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)end);
     start->x = 0;
 
-    *appendLineEnd = FALSE;
+    range->docLines = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+    range->takesLastLine = FALSE;
     if (end->x != 0) {
-        LRESULT lineCount = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
-        *appendLineEnd = (end->y == lineCount - 1);
+        range->takesLastLine = (end->y == range->docLines - 1);
         end->y += 1;
         end->x = 0;
     }
-    return end->y - start->y > 1;
-}
-
-/* Gives the document's last line the line end of its first line. */
-static void AppendLineEnd(HWND hwndView, LineEndStyle style)
-{
-    SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END, 0);
-    SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)g_lineEndText[style]);
+    if (end->y - start->y <= 1)
+        return SORT_NOTHING;
+    /* Only a range that takes the last line ends past it. */
+    if (start->y < 0 || end->y > range->docLines - (range->takesLastLine ? 0 : 1))
+        return SORT_EDITOR_DISAGREES;
+    return SORT_DONE;
 }
 
 /*
-** Fetches the count lines from firstLine on into lines, checking each; the
-** texts go into the arena, whose chunks the caller frees whatever the
-** outcome. *fetched gets the number of entries filled. Returns SORT_DONE
+** Gives the range's last line, the document's last, the line end of style
+** in memory; the document keeps it without one until the rewrite. The
+** buffer has the room (LINE_END_UNITS). Returns FALSE when the line already
+** has a line end: then it is not the last line the host's count names.
+*/
+static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
+{
+    size_t len = (size_t)lstrlenW(text);
+    if (len != *units)
+        return TRUE;   /* a NUL inside: IsMovableLine refuses the line */
+    if (len > 0 && IsLineEndUnit(text[len - 1]))
+        return FALSE;
+    const WCHAR* eol = g_lineEndText[style];
+    size_t eolLen = (size_t)lstrlenW(eol);
+    memcpy(text + len, eol, (eolLen + 1) * sizeof(WCHAR));
+    *units = len + eolLen;
+    return TRUE;
+}
+
+/*
+** Fetches the range's lines into lines, checking each; the texts go into
+** the arena, whose chunks the caller frees whatever the outcome. The last
+** line of a range that takes the document's last line gets the line end
+** of style. *fetched gets the number of entries filled, *emptyLfLine
+** whether one of them is an empty line that ends in LF. Returns SORT_DONE
 ** when every line can be moved.
 */
-static SortOutcome FetchLines(HWND hwndView, LONG firstLine, WCHAR** lines, size_t count, size_t* fetched,
-                              LineArena* arena)
+static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyle style, WCHAR** lines,
+                              size_t count, size_t* fetched, BOOL* emptyLfLine, LineArena* arena)
 {
     SortOutcome outcome = SORT_DONE;
+    *emptyLfLine = FALSE;
     for (*fetched = 0; *fetched < count; (*fetched)++) {
         size_t units = 0;
-        WCHAR* text = GetLineText(hwndView, firstLine + (LONG)*fetched, &units, &outcome, arena);
+        BOOL last = range->takesLastLine && *fetched == count - 1;
+        WCHAR* text = GetLineText(hwndView, range->start.y + (LONG)*fetched, last ? LINE_END_UNITS : 0, &units,
+                                  &outcome, arena);
         if (text == NULL)
             return outcome;
         lines[*fetched] = text;
+        if (text[0] == L'\n')
+            *emptyLfLine = TRUE;
+        if (last && !SupplyLineEnd(text, &units, style)) {
+            (*fetched)++;
+            return SORT_EDITOR_DISAGREES;
+        }
         if (!IsMovableLine(text, units)) {
             (*fetched)++;
-            return SORT_UNMOVABLE_LINE;
+            /* Only the document's last line may lack a line end. */
+            size_t len = (size_t)lstrlenW(text);
+            return len == units && (len == 0 || !IsLineEndUnit(text[len - 1])) ? SORT_EDITOR_DISAGREES
+                                                                                : SORT_UNMOVABLE_LINE;
         }
     }
     return SORT_DONE;
 }
 
 /*
-** Replaces the lines start..end with the sorted lines, all while the
-** host's redraw is off, and selects them.
+** Whether the document's line y ends in a lone CR (wantLoneCr) or begins
+** with an LF (else): then it joins the line put next to it. Returns the
+** outcome of reading it, SORT_UNMOVABLE_LINE when it would join.
 */
-static void ReplaceLines(HWND hwndView, POINT* start, POINT* end, WCHAR** lines, size_t count)
+static SortOutcome CheckNeighbour(HWND hwndView, LONG y, BOOL wantLoneCr)
 {
+    size_t units;
+    SortOutcome outcome = SORT_DONE;
+    WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
+    if (text == NULL)
+        return outcome;
+    BOOL joins = wantLoneCr ? EndsInLoneCr(text) : text[0] == L'\n';
+    free(text);
+    return joins ? SORT_UNMOVABLE_LINE : SORT_DONE;
+}
+
+/*
+** Whether the sorted lines can stand in this order: a line that ends in a
+** lone CR, put directly in front of an empty line that ends in LF, would
+** make one CR LF line of the two. Inside the range and at both of its
+** ends (the line before it, the line after it) such an order is refused
+** with SORT_UNMOVABLE_LINE. A line starts with LF only when it is such an
+** empty line; the lines are gone through only when the range has one
+** (emptyLfLine), as every pass over sorted lines waits on memory.
+*/
+static SortOutcome CheckJoins(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
+                              BOOL emptyLfLine)
+{
+    for (size_t i = 0; emptyLfLine && i + 1 < count; i++) {
+        if (lines[i + 1][0] == L'\n' && EndsInLoneCr(lines[i]))
+            return SORT_UNMOVABLE_LINE;
+    }
+    SortOutcome outcome = SORT_DONE;
+    if (range->start.y > 0 && lines[0][0] == L'\n')
+        outcome = CheckNeighbour(hwndView, range->start.y - 1, TRUE);
+    if (outcome == SORT_DONE && !range->takesLastLine && EndsInLoneCr(lines[count - 1]))
+        outcome = CheckNeighbour(hwndView, range->end.y, FALSE);
+    return outcome;
+}
+
+/*
+** Whether the document's line y reads back as want. A line that cannot be
+** read for want of memory is taken to be as it was written.
+*/
+static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want)
+{
+    size_t units;
+    SortOutcome outcome = SORT_DONE;
+    WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
+    if (text == NULL)
+        return outcome == SORT_NO_MEMORY;
+    BOOL same = SameText(text, want);
+    free(text);
+    return same;
+}
+
+/*
+** Whether the host holds what the rewrite meant to leave: as many lines as
+** before (one more when the last line was given its line end), and the
+** range's first and last lines as sorted.
+*/
+static BOOL RewriteVerified(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count)
+{
+    LRESULT want = range->docLines + (range->takesLastLine ? 1 : 0);
+    if (SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0) != want)
+        return FALSE;
+    return LineReadsBack(hwndView, range->start.y, lines[0])
+        && LineReadsBack(hwndView, range->start.y + (LONG)count - 1, lines[count - 1]);
+}
+
+/*
+** Replaces the range's lines with the sorted lines, all while the host's
+** redraw is off, selects them and checks the result. The range is
+** selected through the host's own numbering, converted before anything
+** changes: a host that does not convert it gets SORT_EDITOR_DISAGREES and
+** an unchanged document. A range that takes the document's last line is
+** deleted up to the document's end. Returns SORT_UNVERIFIED when the
+** document does not read back as sorted.
+*/
+static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
+                                size_t lastLineUnits)
+{
+    POINT deleteEnd = range->end;
+    if (range->takesLastLine) {
+        deleteEnd.y = range->end.y - 1;
+        deleteEnd.x = (LONG)lastLineUnits;
+    }
+    POINT viewStart, viewEnd;
+    if (!ConvertPosition(hwndView, &range->start, &viewStart) || !ConvertPosition(hwndView, &deleteEnd, &viewEnd))
+        return SORT_EDITOR_DISAGREES;
+
     SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
-    SelectRange(hwndView, start, end);
+    SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
     SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
     for (size_t i = 0; i < count; i++) {
         /* The lines are now in sorted order, scattered over memory:
@@ -306,8 +495,58 @@ static void ReplaceLines(HWND hwndView, POINT* start, POINT* end, WCHAR** lines,
             __builtin_prefetch(lines[i + 1]);
         SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
     }
-    SelectRange(hwndView, start, end);
+    /* The end line exists only now when the last line got its line end. */
+    if (ConvertPosition(hwndView, &range->start, &viewStart) && ConvertPosition(hwndView, &range->end, &viewEnd))
+        SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
+    BOOL verified = RewriteVerified(hwndView, range, lines, count);
     SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+    return verified ? SORT_DONE : SORT_UNVERIFIED;
+}
+
+/*
+** Reads, checks, orders and rewrites the range's lines. Nothing is deleted
+** until every line has been read and checked and the lines are in an
+** order that can stand; until then the document is as it was. Every
+** buffer is back when it returns.
+*/
+static SortOutcome SortRange(HWND hwndView, const LineRange* range)
+{
+    size_t lineCount = (size_t)(range->end.y - range->start.y);
+    assert(lineCount >= 2 && range->start.x == 0 && range->end.x == 0);
+
+    LineEndStyle style;
+    if (!DetectLineEndStyle(hwndView, &style) && range->takesLastLine)
+        return SORT_EDITOR_DISAGREES;
+
+    WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
+    if (lines == NULL)
+        return SORT_NO_MEMORY;
+
+    SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
+    size_t fetched = 0;
+    BOOL emptyLfLine;
+    LineArena arena = { NULL, lineCount, 0, 0 };
+    SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &emptyLfLine, &arena);
+    assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
+    SORT_STAGE(SORT_STAGE_FETCHED, fetched);
+
+    /* The document's last line, without the line end given it in memory. */
+    size_t lastLineUnits = 0;
+    if (outcome == SORT_DONE && range->takesLastLine)
+        lastLineUnits = (size_t)lstrlenW(lines[lineCount - 1]) - (size_t)lstrlenW(g_lineEndText[style]);
+
+    if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
+        outcome = SORT_NO_MEMORY;
+    if (outcome == SORT_DONE)
+        outcome = CheckJoins(hwndView, range, lines, lineCount, emptyLfLine);
+    if (outcome == SORT_DONE) {
+        outcome = ReplaceLines(hwndView, range, lines, lineCount, lastLineUnits);
+        SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
+    }
+    FreeChunks(arena.chunks);
+    free(lines);
+    SORT_STAGE(SORT_STAGE_FREED, fetched);
+    return outcome;
 }
 
 /*
@@ -332,58 +571,42 @@ static void ShowSortMessage(HWND hwndView, UINT id)
     }
 }
 
+/* The message that tells the user of an outcome, or 0 when there is nothing to tell. */
+static UINT OutcomeMessage(SortOutcome outcome)
+{
+    switch (outcome) {
+    case SORT_SETTINGS_REJECTED: return IDS_SETTINGS_REJECTED;
+    case SORT_NO_MEMORY:         return IDS_NO_MEMORY;
+    case SORT_UNMOVABLE_LINE:    return IDS_UNMOVABLE_LINE;
+    case SORT_EDITOR_DISAGREES:  return IDS_EDITOR_DISAGREES;
+    case SORT_UNVERIFIED:        return IDS_REWRITE_UNVERIFIED;
+    default:                     return 0;
+    }
+}
+
 /*
-** The sort command. Nothing is deleted until every line of the range has
-** been read and checked and the lines are in their new order; a run that
-** cannot sort leaves the document as it was (apart from the final line end
-** supplied before the lines are read) and says why.
+** The sort command. A run that cannot sort leaves the document as it was
+** and says why; a rewrite that does not read back as sorted says so. The
+** wait cursor shows while the lines are read, sorted and written, and the
+** cursor as it was is back before any message shows.
 */
 void SortSelection(HWND hwndView)
 {
     LoadCompareSettings();
 
-    POINT start, end;
-    BOOL appendLineEnd;
-    if (!GetLineRange(hwndView, &start, &end, &appendLineEnd))
+    LineRange range;
+    SortOutcome outcome = GetLineRange(hwndView, &range);
+    if (outcome == SORT_NOTHING)
         return;
     /* Settings the platform rejects would compare every pair equal. */
-    if (!CompareSettingsAccepted()) {
-        ShowSortMessage(hwndView, IDS_SETTINGS_REJECTED);
-        return;
-    }
-    size_t lineCount = (size_t)(end.y - start.y);
-    assert(lineCount >= 2 && start.x == 0 && end.x == 0);
-
-    LineEndStyle style = DetectLineEndStyle(hwndView);
-    if (appendLineEnd)
-        AppendLineEnd(hwndView, style);
-
-    WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
-    if (lines == NULL) {
-        ShowSortMessage(hwndView, IDS_NO_MEMORY);
-        return;
-    }
-
-    SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
-    size_t fetched = 0;
-    LineArena arena = { NULL, lineCount, 0, 0 };
-    SortOutcome outcome = FetchLines(hwndView, start.y, lines, lineCount, &fetched, &arena);
-    assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
-    SORT_STAGE(SORT_STAGE_FETCHED, fetched);
-
-    if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
-        outcome = SORT_NO_MEMORY;
+    if (outcome == SORT_DONE && !CompareSettingsAccepted())
+        outcome = SORT_SETTINGS_REJECTED;
     if (outcome == SORT_DONE) {
-        ReplaceLines(hwndView, &start, &end, lines, lineCount);
-        SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
+        HCURSOR previous = SetCursor(LoadCursor(NULL, IDC_WAIT));
+        outcome = SortRange(hwndView, &range);
+        SetCursor(previous);
     }
-    FreeChunks(arena.chunks);
-    free(lines);
-    SORT_STAGE(SORT_STAGE_FREED, fetched);
-
-    /* Only now, with the lines' memory back, is there room to say so. */
-    if (outcome == SORT_NO_MEMORY)
-        ShowSortMessage(hwndView, IDS_NO_MEMORY);
-    else if (outcome == SORT_UNMOVABLE_LINE)
-        ShowSortMessage(hwndView, IDS_UNMOVABLE_LINE);
+    UINT message = OutcomeMessage(outcome);
+    if (message != 0)
+        ShowSortMessage(hwndView, message);
 }

@@ -10,6 +10,7 @@
 */
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <stdio.h>
 #include <stdlib.h>
@@ -140,6 +141,26 @@ struct Expected {
     LONG first, end;            /* the range to sort, [first, end); empty when nothing moves */
 };
 
+/*
+** Whether lines [first, end) in descending order, equal lines in their old
+** order, would put a line that ends in a lone CR directly in front of an
+** empty line that ends in LF (the line after the range included): the two
+** would read back as one line.
+*/
+bool LoneCrMeetsEmptyLf(const Case& c, const std::vector<Line>& lines, LONG first, LONG end)
+{
+    std::vector<Line> range(lines.begin() + first, lines.begin() + end);
+    std::stable_sort(range.begin(), range.end(), [&c](const Line& a, const Line& b) {
+        return CompareLines(c, a.text, b.text) == CSTR_GREATER_THAN;
+    });
+    if ((size_t)end < lines.size())
+        range.push_back(lines[end]);
+    for (size_t i = 0; i + 1 < range.size(); i++)
+        if (range[i].eol == L"\r" && range[i + 1].text.empty() && range[i + 1].eol == L"\n")
+            return true;
+    return false;
+}
+
 Expected Model(const Case& c)
 {
     Expected e;
@@ -181,11 +202,19 @@ Expected Model(const Case& c)
         e.lines.back().eol = style;
         e.lines.push_back(Line());
     }
+    /* A refused sort leaves the document as it was, without the supplied line end. */
+    std::vector<Line> before = SplitDocument(c.text);
     for (LONG y = sy; y < ey; y++) {
         if (e.lines[y].text.find(L'\0') != std::wstring::npos) {
             e.status = 3;
+            e.lines = before;
             return e;
         }
+    }
+    if (LoneCrMeetsEmptyLf(c, e.lines, sy, ey)) {
+        e.status = 3;
+        e.lines = before;
+        return e;
     }
     e.first = sy;
     e.end = ey;

@@ -131,6 +131,48 @@ TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
 }
 
 /* Copies of the built module under other names, run on a document. */
+/*
+** Gives everyone (the only entry of its access list) access to the
+** module's key: the rights an administrator may leave a user with.
+** Returns false when the key's access cannot be set.
+*/
+bool SetModuleKeyAccess(const std::string& title, REGSAM access)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ModuleKeyPath(title).c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS)
+        return false;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = NULL;
+    BYTE aclBytes[256];
+    PACL acl = (PACL)aclBytes;
+    SECURITY_DESCRIPTOR sd;
+    bool set = AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone)
+            && InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION)
+            && AddAccessAllowedAce(acl, ACL_REVISION, access, everyone)
+            && InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION)
+            && SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE)
+            && RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    if (everyone != NULL)
+        FreeSid(everyone);
+    RegCloseKey(key);
+    return set;
+}
+
+/* A key the user may read but not write still gives its settings; saving to it fails. */
+TEST_F(SettingsStoreTest, ReadOnlyKeyStillGivesItsSettings)
+{
+    SetModuleDword(kTitle, "Locale", 0x411);
+    SetModuleDword(kTitle, "Flags", NORM_IGNORECASE);
+    ASSERT_TRUE(SetModuleKeyAccess(kTitle, KEY_READ | WRITE_DAC));
+    DWORD locale, flags;
+    Load(&locale, &flags);
+    BOOL saved = SaveSettings(0x409, 0);
+    ASSERT_TRUE(SetModuleKeyAccess(kTitle, KEY_ALL_ACCESS));
+    EXPECT_EQ(locale, 0x411u);
+    EXPECT_EQ(flags, (DWORD)NORM_IGNORECASE);
+    EXPECT_FALSE(saved);
+}
+
 class ModuleTitleTest : public testing::Test {
 protected:
     void SetUp() override
@@ -148,6 +190,8 @@ protected:
             FreeLibrary(m);
         for (const std::wstring& f : copies)
             DeleteFileW(f.c_str());
+        for (size_t i = folders.size(); i-- > 0;)
+            RemoveDirectoryW(folders[i].c_str());
         RemoveDirectoryA(dir.c_str());
     }
 
@@ -186,6 +230,7 @@ protected:
     }
 
     std::string dir;
+    std::vector<std::wstring> folders;   /* made below dir, outermost first */
     std::vector<std::wstring> copies;
     std::vector<HMODULE> loaded;
 };
@@ -253,6 +298,22 @@ TEST_F(ModuleTitleTest, TitleTooLongForTheKeyPathUsesDefaults)
     EXPECT_EQ(sorted.size(), wcslen(kIgnoreCaseOrder));
     EXPECT_EQ(CountValues(cut), 2u) << "nor written";
     DeleteModuleKey(cut);
+}
+
+/* A module deep in folders, its path longer than MAX_PATH, still reads its own key. */
+TEST_F(ModuleTitleTest, ModulePathLongerThanMaxPathFindsItsKey)
+{
+    std::wstring sub;
+    while (dir.size() + sub.size() < MAX_PATH) {
+        sub += std::wstring(60, L'd') + L"\\";
+        folders.push_back(WideFromAnsi(dir.c_str(), -1) + L"\\" + sub);
+        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), NULL));
+    }
+    DeleteModuleKey("Deep");
+    SetModuleDword("Deep", "Locale", 0x409);
+    SetModuleDword("Deep", "Flags", NORM_IGNORECASE);
+    EXPECT_EQ(SortWithCopyW(sub + L"Deep.dll"), kIgnoreCaseOrder);
+    DeleteModuleKey("Deep");
 }
 
 /*

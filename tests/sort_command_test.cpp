@@ -7,6 +7,7 @@
 
 #include "host/host.h"
 #include "registry_util.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -48,15 +49,24 @@ protected:
     }
 
     /*
-    ** Checks that the last run left text untouched, apart from the final
-    ** line end it may have supplied, and told the user once.
+    ** Checks that the last run left text untouched and told the user once,
+    ** with string id when it is not 0.
     */
-    static void ExpectRefused(const std::wstring& text, bool lineEndAppended = false)
+    static void ExpectRefused(const std::wstring& text, UINT id = 0)
     {
-        EXPECT_EQ(HostGetText(), lineEndAppended ? text + L"\r\n" : text);
+        EXPECT_EQ(HostGetText(), text);
         EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u) << "the document was rewritten";
+        ExpectTold(id);
+    }
+
+    /* Checks that the last run showed one message, string id when it is not 0. */
+    static void ExpectTold(UINT id)
+    {
         EXPECT_EQ(HostMessageBoxCount(), 1) << "the user was not told";
         EXPECT_NE(HostLastMessageBoxText()[0], L'\0') << "the message has no text";
+        WCHAR want[256] = L"";
+        if (id != 0 && LoadStringW(g_module, id, want, ARRAYSIZE(want)) > 0)
+            EXPECT_STREQ(HostLastMessageBoxText(), want) << "string " << id;
     }
 
     /* Loads text, selects start..end (logical) and runs the command. */
@@ -171,24 +181,26 @@ TEST_F(SortCommandTest, ChangesStandBetweenRedrawOffAndOn)
     ASSERT_GE(off, 0);
     ASSERT_EQ(on, (int)log.size() - 1) << "redraw comes back on last";
     EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 2u);
-    /* Only the appended line end is inserted before redraw goes off. */
-    EXPECT_EQ(IndexOf(HM_INSERT_TEXT, 0, 0), IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END) + 1);
+    /* The final line end is supplied in memory: nothing is inserted before the delete. */
+    EXPECT_EQ(IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END), -1);
     int deleteAt = IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION);
+    EXPECT_GT(IndexOf(HM_INSERT_TEXT, 0, 0), deleteAt);
     EXPECT_GT(deleteAt, off);
     EXPECT_GT(IndexOf(HM_SET_SELECTION, 0, 0), off);
     EXPECT_LT(IndexOf(HM_SET_SELECTION, 0, 0), deleteAt);
     EXPECT_GT(IndexOf(HM_INSERT_TEXT, 0, 1), deleteAt);
-    EXPECT_GT(IndexOf(HM_SET_SELECTION, 0, 1), IndexOf(HM_INSERT_TEXT, 0, 3));
+    EXPECT_GT(IndexOf(HM_SET_SELECTION, 0, 1), IndexOf(HM_INSERT_TEXT, 0, 2));
     EXPECT_EQ(HostRedrawState(), 1);
 }
 
+/* Line 0, each line of the range, then the range's first and last lines read back. */
 TEST_F(SortCommandTest, FetchesLineZeroAndEachLineOnceWithTwoMessages)
 {
     Sort(L"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n", Pt(2, 0), Pt(5, 0));
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 1));
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 1 + 2));
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 3u);
     EXPECT_EQ(HostMessageCount(HM_CONVERT_POSITION), 4u);
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 0u) << "only asked when the selection ends inside a line";
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 2u) << "before the sort and after the rewrite";
 }
 
 TEST_F(SortCommandTest, LinesThatCompareEqualKeepDocumentOrder)
@@ -227,8 +239,9 @@ TEST_F(SortCommandTest, NulInsideALineLeavesTheDocument)
     std::wstring text(raw, ARRAYSIZE(raw) - 1);
     Sort(text, Pt(0, 0), Pt(3, 0));
     ExpectRefused(text);
+    /* The last line has no line end, and none is added to a document left as it was. */
     Sort(text.substr(0, text.size() - 2), Pt(0, 0), Pt(2, 2));
-    ExpectRefused(text.substr(0, text.size() - 2), true);
+    ExpectRefused(text.substr(0, text.size() - 2));
 }
 
 TEST_F(SortCommandTest, StoredIgnoreCaseChangesTheOrder)
@@ -257,8 +270,8 @@ TEST_P(MisbehavingHostTest, UnusableLineSizeLeavesTheDocument)
     HostSetLineSize(HOST_SIZE_FIXED, GetParam());
     std::wstring text = L"kiwi\r\nzebra\r\nantelope";
     Sort(text, Pt(0, 0), Pt(2, 3));
-    ExpectRefused(text, true);
-    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 1u) << "only the final line end";
+    ExpectRefused(text);
+    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
 }
 
 /*
@@ -316,6 +329,94 @@ TEST_F(SortCommandTest, WrongLineCountLeavesTheDocument)
     HostSetLineCountOffset(1);
     Sort(text, Pt(0, 0), Pt(1, 2));
     ExpectRefused(text);
+}
+
+/* A way for the stand-in host to contradict itself, set on a fresh editor. */
+struct HostFault {
+    const char* name;
+    void (*set)(void);
+};
+
+/*
+** Hosts whose answers do not agree: each is caught before anything
+** changes, the document is left exactly as it was and the user told so.
+*/
+TEST_F(SortCommandTest, HostsThatContradictThemselvesLeaveTheDocument)
+{
+    static const HostFault faults[] = {
+        { "line size one short", [] { HostSetLineSize(HOST_SIZE_SHORT, 1); } },
+        { "line size fixed one short", [] { HostSetLineSize(HOST_SIZE_FIXED, 6); } },
+        { "line size one too large", [] { HostSetLineSize(HOST_SIZE_SHORT, -1); } },
+        { "positions not converted", [] { HostSetUnanswered(HM_CONVERT_POSITION); } },
+        { "line count one low", [] { HostSetLineCountOffset(-1); } },
+    };
+    /* Lines of one length, so that a size fixed one short cuts each of them alike. */
+    std::wstring text = L"head line\r\nkiwi\r\nzebu\r\npear\r\nplum\r\nend";
+    for (const HostFault& f : faults) {
+        SCOPED_TRACE(f.name);
+        HostSetLineSize(HOST_SIZE_TRUE, 0);
+        HostSetUnanswered(0);
+        HostSetLineCountOffset(0);
+        f.set();
+        Sort(text, Pt(1, 0), Pt(4, 2));
+        ExpectRefused(text, IDS_EDITOR_DISAGREES);
+    }
+}
+
+/*
+** A rewrite the host does not carry out as asked: the document has
+** changed, and the user is told to undo.
+*/
+TEST_F(SortCommandTest, RewriteThatDoesNotReadBackSaysToUndo)
+{
+    static const UINT unanswered[] = { HM_INSERT_TEXT, HM_EXECUTE_COMMAND };
+    std::wstring text = L"kiwi\r\nzebra\r\nantelope\r\nmango\r\n";
+    for (UINT message : unanswered) {
+        HostSetUnanswered(message);
+        EXPECT_NE(Sort(text, Pt(0, 0), Pt(3, 0)), text) << "message 0x" << std::hex << message;
+        ExpectTold(IDS_REWRITE_UNVERIFIED);
+        EXPECT_EQ(HostRedrawState(), 1);
+    }
+}
+
+/*
+** A line that ends in a lone CR, put directly in front of an empty line
+** that ends in LF, would become one CR LF line with it: that order is
+** refused, inside the range and against the line after it.
+*/
+TEST_F(SortCommandTest, LoneCrBeforeEmptyLfLineIsRefused)
+{
+    static const struct { const wchar_t* text; POINT start, end; } cases[] = {
+        { L"\n" L"b\r" L"a\r" L"end", { 0, 0 }, { 0, 3 } },        /* a\r then \n inside */
+        { L"a\r" L"b\n" L"\n" L"end", { 0, 0 }, { 0, 2 } },         /* a\r then the line after */
+        { L"\n" L"b\r" L"a\r" L"end", { 0, 0 }, { 1, 3 } },        /* with the last line taken in */
+    };
+    for (const auto& c : cases) {
+        Sort(c.text, c.start, c.end);
+        ExpectRefused(c.text, IDS_UNMOVABLE_LINE);
+    }
+    /* The same lines where no CR meets an empty LF line are sorted. */
+    EXPECT_EQ(Sort(L"a\r" L"b\n" L"c\n" L"end", Pt(0, 0), Pt(2, 0)), L"b\n" L"a\r" L"c\n" L"end");
+}
+
+/* The wait cursor shows while the lines are read; the cursor as it was is back before any message. */
+TEST_F(SortCommandTest, WaitCursorShowsAndTheCursorComesBack)
+{
+    HCURSOR cross = LoadCursor(NULL, IDC_CROSS), wait = LoadCursor(NULL, IDC_WAIT);
+    static const wchar_t nul[] = L"b\r\nz\0z\r\na\r\n";
+    const struct { std::wstring text; bool refused; } runs[] = {
+        { L"b\r\nc\r\na\r\n", false },
+        { std::wstring(nul, ARRAYSIZE(nul) - 1), true },
+    };
+    for (const auto& r : runs) {
+        SetCursor(cross);
+        Sort(r.text, Pt(0, 0), Pt(3, 0));
+        EXPECT_EQ(HostCursorSeen(), wait) << "refused " << r.refused;
+        EXPECT_EQ(GetCursor(), cross) << "refused " << r.refused;
+        EXPECT_EQ(HostMessageBoxCount(), r.refused ? 1 : 0);
+        if (r.refused)
+            EXPECT_EQ(HostMessageBoxCursor(), cross);
+    }
 }
 
 /*
