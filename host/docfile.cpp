@@ -399,6 +399,17 @@ static unsigned __stdcall WriteBatches(void* context)
 }
 
 /*
+** The name the user gave the output, for messages: scripts/sortlines has
+** the host write a temporary file that it names in SORTLINES_OUTPUT_NAME.
+*/
+static std::wstring OutputName(const wchar_t* output)
+{
+    wchar_t name[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"SORTLINES_OUTPUT_NAME", name, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(name) : std::wstring(output);
+}
+
+/*
 ** Writes the document to output, or to stdout when output is NULL, in the
 ** given encoding. Returns FALSE with *failure set when the output file
 ** cannot be made (status 2) or a write fails (status 1).
@@ -412,7 +423,7 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
             : CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
         if (saver.file == INVALID_HANDLE_VALUE)
-            return Fail(failure, 2, L"cannot write output file: %ls", output);
+            return Fail(failure, 2, L"cannot write output file: %ls", OutputName(output).c_str());
     } else {
         saver.file = GetStdHandle(STD_OUTPUT_HANDLE);
     }
@@ -462,7 +473,7 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
     if (saver.outOfMemory)
         return Fail(failure, 1, L"out of memory: the result was not written whole");
     if (saver.failed && output != NULL)
-        return Fail(failure, 1, L"cannot write the result: %ls", output);
+        return Fail(failure, 1, L"cannot write the result: %ls", OutputName(output).c_str());
     if (saver.failed)
         return Fail(failure, 1, L"cannot write the result");
     return TRUE;
