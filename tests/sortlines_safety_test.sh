@@ -63,7 +63,6 @@ done <<'TABLE'
 INT group file
 INT group stdout
 TERM wrapper file
-TERM wrapper stdout
 HUP group file
 TABLE
 # A host left running would hold the settings lock and the prefix.
