@@ -14,12 +14,17 @@
 ** module's window (--ok, --cancel, --yes, --no) as soon as it shows. The
 ** modes with windows need a display; without one they stop at once.
 **
-** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
+** Exit status: 0 done, 1 the host failed (the module could not be loaded
+** or run, memory ran out, the result could not be written), 2 bad input
 ** or no display (with one line on stderr and nothing on stdout), 3 the
 ** module did not sort and told the user why in a message box (its text
 ** goes to stderr; the document, unsorted, is written all the same), 4 no
 ** window could be opened although DISPLAY is set (Wine's session for the
 ** prefix was started without a display and has not ended yet).
+**
+** The host writes -o's file in place; scripts/sortlines gives it a
+** temporary file and renames that over the target only after status 0 or
+** 3, and stops the host on a signal.
 */
 #include "sortlines.h"
 
