@@ -1,6 +1,7 @@
 /*
 ** How the sortlines program's helpers say why it must stop: they fill a
-** Failure and return FALSE, and only wmain prints it and exits.
+** Failure and return FALSE, and only wmain prints it and exits. Also the
+** hooks by which tests stop the program at a known point (sortlines.h).
 */
 #include "sortlines.h"
 
@@ -29,6 +30,7 @@ static BOOL TestSetting(char* value, DWORD size)
     return n > 0 && n < size;
 }
 
+/* Prints "sortlines: test: TEXT" on stderr when a test asks for hooks. */
 void TestNote(const char* text)
 {
     char value[MAX_PATH];
@@ -38,6 +40,11 @@ void TestNote(const char* text)
     fflush(stderr);
 }
 
+/*
+** Waits at stage when SORTLINES_TEST_STALL names it: until its release
+** file exists, or two minutes at most, so that a test that died never
+** leaves a host waiting for ever.
+*/
 void TestStall(const char* stage)
 {
     char value[MAX_PATH];
