@@ -44,9 +44,10 @@ static const char g_help[] =
     "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N]\n"
     "                 [--report] [--dll DLL] [-o OUT] FILE\n"
     "       sortlines --info [--select Y1:X1-Y2:X2] [--wrap N] [--dll DLL] [FILE]\n"
-    "       sortlines --window [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N]\n"
-    "                 [--demo-sort] [--dll DLL] [-o OUT] FILE\n"
-    "       sortlines --properties [--locale HEX] [--flags HEX] [--ok|--cancel] [--dll DLL]\n"
+    "       sortlines --window [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX]\n"
+    "                 [--wrap N] [--demo-sort] [--dll DLL] [-o OUT] FILE\n"
+    "       sortlines --properties [--locale HEX] [--flags HEX] [--ok|--cancel]\n"
+    "                 [--dll DLL]\n"
     "       sortlines --uninstall [--yes|--no] [--dll DLL]\n"
     "       sortlines --help\n"
     "\n"
@@ -71,13 +72,13 @@ static const char g_help[] =
     "                        --demo-sort runs the command and closes by itself\n"
     "  --properties          open the module's properties dialog; --ok or --cancel\n"
     "                        presses that button as soon as it shows\n"
-    "  --uninstall           make the module's uninstall request and print its answer;\n"
+    "  --uninstall           make the module's uninstall request, print its answer;\n"
     "                        --yes or --no answers its question\n"
     "\n"
     "Exit status: 0 done; 1 the host failed (module not loaded, out of memory, the\n"
     "result not written); 2 bad input or no display; 3 not sorted, the module said\n"
-    "why (the document is written unchanged); 4 no window could be opened; 128+N\n"
-    "stopped by signal N (scripts/sortlines).\n";
+    "why (the document is written as the command left it); 4 no window could be\n"
+    "opened; 128+N stopped by signal N (scripts/sortlines).\n";
 
 /* The modes, the option that chooses each, and the options each takes. */
 static const struct ModeRule {
