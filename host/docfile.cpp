@@ -399,6 +399,26 @@ static unsigned __stdcall WriteBatches(void* context)
 }
 
 /*
+** Whether the file that Wine finds at the literal path has a name that
+** differs from the path's own in case: on a case-sensitive file system
+** Wine takes "Notes.txt" for an existing "notes.txt" when no file has the
+** exact name, and would write over it. *other gets the file's name.
+*/
+static BOOL OtherCaseName(const std::wstring& literal, std::wstring* other)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(literal.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(find);
+    std::wstring name = literal.substr(literal.find_last_of(L'\\') + 1);
+    if (name == found.cFileName)
+        return FALSE;
+    *other = found.cFileName;
+    return TRUE;
+}
+
+/*
 ** The name the user gave the output, for messages: scripts/sortlines has
 ** the host write a temporary file that it names in SORTLINES_OUTPUT_NAME.
 */
@@ -419,6 +439,10 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
     Saver saver;
     if (output != NULL) {
         std::wstring literal = LiteralPath(output);
+        std::wstring other;
+        if (!literal.empty() && OtherCaseName(literal, &other))
+            return Fail(failure, 2, L"cannot write output file: %ls: another file, %ls, has that name but for "
+                        L"case, and Wine would write that one", OutputName(output).c_str(), other.c_str());
         saver.file = literal.empty() ? INVALID_HANDLE_VALUE
             : CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);

@@ -86,6 +86,11 @@ printf 'keep\n' >"$work/out.d/notes.txt"
 run --locale 409 --flags 0 -o "$work/out.d/Notes.txt" "$work/big.txt"
 check "-o Notes.txt beside notes.txt writes Notes.txt only" \
     eval '[ "$status" = 0 ] && cmp -s "$work/big.sorted" "$work/out.d/Notes.txt" && [ "$(cat "$work/out.d/notes.txt")" = keep ]'
+"$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" "$ZTOA_BUILD_DIR/bin/sortlines.exe" \
+    -o "Z:$work/out.d/NOTES.txt" "Z:$work/big.txt" >"$work/out" 2>"$work/err" </dev/null
+status=$?
+check "the bare host refuses -o NOTES.txt where only other cases of it exist" \
+    eval '[ "$status" = 2 ] && grep -q "another file, .otes.txt, has that name but for case" "$work/err" && [ "$(cat "$work/out.d/notes.txt")" = keep ]'
 chmod 640 "$work/out.d/notes.txt"
 ln -s notes.txt "$work/out.d/link"
 run --locale 409 --flags 0 -o "$work/out.d/link" "$work/big.txt"
