@@ -65,8 +65,6 @@ INT group stdout
 TERM wrapper file
 HUP group file
 TABLE
-# A host left running would hold the settings lock and the prefix.
-timeout 60 "$(. "$root/scripts/lib.sh"; ztoa_wineserver "$ZTOA_ARCH")" -w </dev/null >/dev/null 2>&1 || true
 
 run() { "$root/scripts/sortlines" "$@" >"$work/out" 2>"$work/err"; status=$?; }
 
