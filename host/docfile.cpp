@@ -12,6 +12,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <new>
 #include <vector>
 
 #define IO_CHUNK (1 << 20)     /* bytes read, or UTF-16 units written, at a time */
@@ -27,10 +28,12 @@ typedef struct Piece {
 
 typedef struct Loader {
     HANDLE file;
+    std::vector<unsigned char> bytes;   /* the reading thread's buffer, made before it starts */
     Piece pieces[PIECES];
     Handoff handoff;               /* the reading thread makes pieces, the main thread takes them */
     Encoding encoding;
     const char* error;             /* why the file is bad input, or NULL */
+    volatile LONG stop;            /* the main thread can take no more: read no further */
 } Loader;
 
 /*
@@ -113,12 +116,13 @@ static size_t ReadFully(HANDLE file, unsigned char* buffer, size_t size, BOOL* f
 /*
 ** The reading thread: reads the file, decodes each read into the next
 ** free piece and passes it on. A read error or bad input ends the file
-** early with loader->error set.
+** early with loader->error set; loader->stop ends it early without. It
+** allocates nothing, so that running out of memory cannot stop it half way.
 */
 static unsigned __stdcall ReadPieces(void* context)
 {
     Loader* loader = (Loader*)context;
-    std::vector<unsigned char> bytes(IO_CHUNK + 4);
+    std::vector<unsigned char>& bytes = loader->bytes;
     unsigned long long total = 0;
     size_t held = 0;       /* bytes kept back from the last read, at the front */
     BOOL first = TRUE;
@@ -126,7 +130,7 @@ static unsigned __stdcall ReadPieces(void* context)
         WaitForSingleObject(loader->handoff.free, INFINITE);
         Piece* piece = &loader->pieces[k];
         BOOL failed = FALSE;
-        size_t n = ReadFully(loader->file, bytes.data() + held, IO_CHUNK, &failed);
+        size_t n = loader->stop ? 0 : ReadFully(loader->file, bytes.data() + held, IO_CHUNK, &failed);
         total += n;
         BOOL atEnd = n < IO_CHUNK;
         size_t have = held + n;
@@ -173,8 +177,13 @@ static void ReserveForFile(HANDLE file, unsigned long long bytesRead, int linesR
             || (unsigned long long)size.QuadPart <= bytesRead)
         return;
     double estimate = (double)linesRead * ((double)size.QuadPart / (double)bytesRead) * 1.05 + 16;
-    if (estimate < (double)MAX_INPUT)
+    if (estimate >= (double)MAX_INPUT)
+        return;
+    try {
         HostReserveLines((size_t)estimate);
+    } catch (const std::bad_alloc&) {
+        /* Only a saving: loading finds out whether the lines fit. */
+    }
 }
 
 /* The full form of path, or an empty string when it has none. */
@@ -256,21 +265,37 @@ BOOL ReadDocument(HANDLE file, Encoding* encoding, Failure* failure)
 {
     Loader loader;
     loader.file = file;
-    for (int k = 0; k < PIECES; k++)
-        loader.pieces[k].units.resize(IO_CHUNK + 4);
+    try {
+        loader.bytes.resize(IO_CHUNK + 4);
+        for (int k = 0; k < PIECES; k++)
+            loader.pieces[k].units.resize(IO_CHUNK + 4);
+    } catch (const std::bad_alloc&) {
+        return Fail(failure, 1, L"out of memory: cannot read the input file");
+    }
     loader.encoding = ENC_UTF8;
     loader.error = NULL;
+    loader.stop = FALSE;
     if (!StartHandoff(&loader.handoff, ReadPieces, &loader))
         return Fail(failure, 1, L"cannot start reading the input file");
 
+    /* The reading thread must be waited for before anything unwinds, so
+       running out of memory here stops it and drains what it still sends. */
+    BOOL outOfMemory = FALSE;
     HostClearText();
     BOOL first = TRUE;
     for (int k = 0;; k = (k + 1) % PIECES) {
         WaitForSingleObject(loader.handoff.ready, INFINITE);
         Piece* piece = &loader.pieces[k];
-        HostAppendText(piece->units.data(), piece->count);
-        if (first && !piece->last)
-            ReserveForFile(loader.file, piece->bytesRead, HostLineCount());
+        if (!outOfMemory) {
+            try {
+                HostAppendText(piece->units.data(), piece->count);
+                if (first && !piece->last)
+                    ReserveForFile(loader.file, piece->bytesRead, HostLineCount());
+            } catch (const std::bad_alloc&) {
+                outOfMemory = TRUE;
+                InterlockedExchange(&loader.stop, TRUE);
+            }
+        }
         first = FALSE;
         BOOL last = piece->last;
         ReleaseSemaphore(loader.handoff.free, 1, NULL);
@@ -279,6 +304,10 @@ BOOL ReadDocument(HANDLE file, Encoding* encoding, Failure* failure)
     }
     EndHandoff(&loader.handoff);
     *encoding = loader.encoding;
+    if (outOfMemory) {
+        HostClearText();
+        return Fail(failure, 1, L"out of memory: the document is too large for the host; nothing was written");
+    }
     if (loader.error != NULL)
         return Fail(failure, 2, L"%hs", loader.error);
     return TRUE;
@@ -304,6 +333,7 @@ typedef struct Saver {
     std::vector<WCHAR> batches[PIECES];
     Handoff handoff;               /* the main thread gathers batches, the writing thread writes them */
     BOOL failed;                   /* a write failed; the rest is not written */
+    BOOL outOfMemory;              /* a batch could not be encoded or gathered */
 } Saver;
 
 /* Writes count bytes to file. Returns FALSE when the write fails. */
@@ -332,7 +362,11 @@ static BOOL WriteUnits(HANDLE file, const std::vector<WCHAR>& units, std::vector
     return WriteBytes(file, bytes->data(), (size_t)n);
 }
 
-/* The writing thread: writes the BOM, then each batch as it comes. */
+/*
+** The writing thread: writes the BOM, then each batch as it comes. After
+** the first batch it stops where a test asks it to (TestStall). A batch
+** that cannot be encoded for want of memory fails the write like an error.
+*/
 static unsigned __stdcall WriteBatches(void* context)
 {
     Saver* saver = (Saver*)context;
@@ -341,17 +375,58 @@ static unsigned __stdcall WriteBatches(void* context)
         saver->failed = !WriteBytes(saver->file, "\xFF\xFE", 2);
     else if (saver->encoding == ENC_UTF8_BOM)
         saver->failed = !WriteBytes(saver->file, "\xEF\xBB\xBF", 3);
+    BOOL first = TRUE;
     for (int k = 0;; k = (k + 1) % PIECES) {
         WaitForSingleObject(saver->handoff.ready, INFINITE);
         std::vector<WCHAR>& units = saver->batches[k];
         BOOL last = units.empty();
-        if (!last && !saver->failed)
-            saver->failed = !WriteUnits(saver->file, units, &bytes, saver->encoding);
+        if (!last && !saver->failed) {
+            try {
+                saver->failed = !WriteUnits(saver->file, units, &bytes, saver->encoding);
+            } catch (const std::bad_alloc&) {
+                saver->failed = TRUE;
+                saver->outOfMemory = TRUE;
+            }
+            if (first)
+                TestStall("writing");
+            first = FALSE;
+        }
         units.clear();
         ReleaseSemaphore(saver->handoff.free, 1, NULL);
         if (last)
             return 0;
     }
+}
+
+/*
+** Whether the file that Wine finds at the literal path has a name that
+** differs from the path's own in case: on a case-sensitive file system
+** Wine takes "Notes.txt" for an existing "notes.txt" when no file has the
+** exact name, and would write over it. *other gets the file's name.
+*/
+static BOOL OtherCaseName(const std::wstring& literal, std::wstring* other)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(literal.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return FALSE;
+    FindClose(find);
+    std::wstring name = literal.substr(literal.find_last_of(L'\\') + 1);
+    if (name == found.cFileName)
+        return FALSE;
+    *other = found.cFileName;
+    return TRUE;
+}
+
+/*
+** The name the user gave the output, for messages: scripts/sortlines has
+** the host write a temporary file that it names in SORTLINES_OUTPUT_NAME.
+*/
+static std::wstring OutputName(const wchar_t* output)
+{
+    wchar_t name[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"SORTLINES_OUTPUT_NAME", name, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(name) : std::wstring(output);
 }
 
 /*
@@ -364,35 +439,52 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
     Saver saver;
     if (output != NULL) {
         std::wstring literal = LiteralPath(output);
+        std::wstring other;
+        if (!literal.empty() && OtherCaseName(literal, &other))
+            return Fail(failure, 2, L"cannot write output file: %ls: another file, %ls, has that name but for "
+                        L"case, and Wine would write that one", OutputName(output).c_str(), other.c_str());
         saver.file = literal.empty() ? INVALID_HANDLE_VALUE
             : CreateFileW(literal.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, NULL);
         if (saver.file == INVALID_HANDLE_VALUE)
-            return Fail(failure, 2, L"cannot write output file: %ls", output);
+            return Fail(failure, 2, L"cannot write output file: %ls", OutputName(output).c_str());
     } else {
         saver.file = GetStdHandle(STD_OUTPUT_HANDLE);
     }
     saver.encoding = encoding;
     saver.failed = FALSE;
-    for (int k = 0; k < PIECES; k++)
-        saver.batches[k].reserve(IO_CHUNK + 1024);
-    if (!StartHandoff(&saver.handoff, WriteBatches, &saver)) {
+    saver.outOfMemory = FALSE;
+    try {
+        for (int k = 0; k < PIECES; k++)
+            saver.batches[k].reserve(IO_CHUNK + 1024);
+    } catch (const std::bad_alloc&) {
+        saver.outOfMemory = TRUE;
+    }
+    if (saver.outOfMemory || !StartHandoff(&saver.handoff, WriteBatches, &saver)) {
         if (output != NULL)
             CloseHandle(saver.file);
-        return Fail(failure, 1, L"cannot start writing the result");
+        return Fail(failure, 1, saver.outOfMemory ? L"out of memory: cannot write the result"
+                    : L"cannot start writing the result");
     }
 
+    /* A line too long for the memory left ends the document early: the
+       empty batch still goes, so that the writing thread ends. */
     int count = HostLineCount();
     int y = 0;
     for (int k = 0;; k = (k + 1) % PIECES) {
         WaitForSingleObject(saver.handoff.free, INFINITE);
         std::vector<WCHAR>& units = saver.batches[k];
-        while (y < count && units.size() < IO_CHUNK) {
+        while (y < count && units.size() < IO_CHUNK && !saver.outOfMemory) {
             size_t length;
             const WCHAR* eol;
             const WCHAR* text = HostLineView(y++, &length, &eol);
-            units.insert(units.end(), text, text + length);
-            units.insert(units.end(), eol, eol + wcslen(eol));
+            try {
+                units.insert(units.end(), text, text + length);
+                units.insert(units.end(), eol, eol + wcslen(eol));
+            } catch (const std::bad_alloc&) {
+                units.clear();
+                saver.outOfMemory = TRUE;
+            }
         }
         BOOL last = units.empty();
         ReleaseSemaphore(saver.handoff.ready, 1, NULL);
@@ -402,8 +494,10 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
     EndHandoff(&saver.handoff);
     if (output != NULL && !CloseHandle(saver.file))
         saver.failed = TRUE;
+    if (saver.outOfMemory)
+        return Fail(failure, 1, L"out of memory: the result was not written whole");
     if (saver.failed && output != NULL)
-        return Fail(failure, 1, L"cannot write the result: %ls", output);
+        return Fail(failure, 1, L"cannot write the result: %ls", OutputName(output).c_str());
     if (saver.failed)
         return Fail(failure, 1, L"cannot write the result");
     return TRUE;

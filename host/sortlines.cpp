@@ -14,12 +14,17 @@
 ** module's window (--ok, --cancel, --yes, --no) as soon as it shows. The
 ** modes with windows need a display; without one they stop at once.
 **
-** Exit status: 0 done, 1 the module could not be loaded or run, 2 bad input
+** Exit status: 0 done, 1 the host failed (the module could not be loaded
+** or run, memory ran out, the result could not be written), 2 bad input
 ** or no display (with one line on stderr and nothing on stdout), 3 the
 ** module did not sort and told the user why in a message box (its text
 ** goes to stderr; the document, unsorted, is written all the same), 4 no
 ** window could be opened although DISPLAY is set (Wine's session for the
 ** prefix was started without a display and has not ended yet).
+**
+** The host writes -o's file in place; scripts/sortlines gives it a
+** temporary file and renames that over the target only after status 0 or
+** 3, and stops the host on a signal.
 */
 #include "sortlines.h"
 
@@ -27,12 +32,53 @@
 #include <stdlib.h>
 #include <string.h>
 #include <string>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
-#define USAGE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] " \
-    "[--wrap N] [--report] [-o OUT] FILE | --info [--select Y1:X1-Y2:X2] [FILE] | " \
-    "--window [--select Y1:X1-Y2:X2] [-o OUT] FILE | --properties [--ok|--cancel] | " \
-    "--uninstall [--yes|--no]"
+#define USAGE_LINE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N] " \
+    "[--report] [-o OUT] FILE (--help for more)"
+
+/* What --help prints: every mode, its options, and the exit statuses. */
+static const char g_help[] =
+    "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N]\n"
+    "                 [--report] [--dll DLL] [-o OUT] FILE\n"
+    "       sortlines --info [--select Y1:X1-Y2:X2] [--wrap N] [--dll DLL] [FILE]\n"
+    "       sortlines --window [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX]\n"
+    "                 [--wrap N] [--demo-sort] [--dll DLL] [-o OUT] FILE\n"
+    "       sortlines --properties [--locale HEX] [--flags HEX] [--ok|--cancel]\n"
+    "                 [--dll DLL]\n"
+    "       sortlines --uninstall [--yes|--no] [--dll DLL]\n"
+    "       sortlines --help\n"
+    "\n"
+    "Sorts the lines of FILE (UTF-8, UTF-8 with a BOM, or UTF-16LE with a BOM) that\n"
+    "the selection touches into descending order through the plug-in module, and\n"
+    "writes the document to stdout, or to OUT, in the file's own encoding.\n"
+    "\n"
+    "  --select Y1:X1-Y2:X2  the selection, zero-based line:column (default: all)\n"
+    "  --locale HEX          store the module's locale first, as its dialog would\n"
+    "  --flags HEX           store the module's comparison flags first, likewise\n"
+    "  --wrap N              wrap the editor's view at N columns\n"
+    "  --report              print the final selection and message counts on stderr\n"
+    "  --dll DLL             the module to load (default: ZtoA.dll beside the host)\n"
+    "  -o OUT                write the document to OUT instead of stdout; through\n"
+    "                        scripts/sortlines, OUT is replaced only once the whole\n"
+    "                        document is written, and exactly the file named is\n"
+    "                        written (a device is written in place; /dev/stdout\n"
+    "                        is stdout; a FIFO, pipe or folder is refused)\n"
+    "  --info                print what the editor learns from the module\n"
+    "  --window              show the document in an editor window (needs a display);\n"
+    "                        OUT gets the document when the window closes;\n"
+    "                        --demo-sort runs the command and closes by itself\n"
+    "  --properties          open the module's properties dialog; --ok or --cancel\n"
+    "                        presses that button as soon as it shows\n"
+    "  --uninstall           make the module's uninstall request, print its answer;\n"
+    "                        --yes or --no answers its question\n"
+    "\n"
+    "Exit status: 0 done; 1 the host failed (module not loaded, out of memory, the\n"
+    "result not written); 2 bad input or no display; 3 not sorted, the module said\n"
+    "why (the document is written as the command left it); 4 no window could be\n"
+    "opened; 128+N stopped by signal N (scripts/sortlines).\n";
 
 /* The modes, the option that chooses each, and the options each takes. */
 static const struct ModeRule {
@@ -190,7 +236,7 @@ static BOOL CheckModeOptions(const Options* o, Failure* failure)
         return Fail(failure, 2, L"%ls takes no input file: %ls", o->modeOption, o->input);
     if (rule->input > 0 && o->input == NULL) {
         if (o->modeOption == NULL)
-            return Fail(failure, 2, L"no input file; %hs", USAGE);
+            return Fail(failure, 2, L"no input file; %hs", USAGE_LINE);
         return Fail(failure, 2, L"%ls needs an input file", o->modeOption);
     }
     if ((o->given & OPT_SELECT) && o->input == NULL)
@@ -230,6 +276,8 @@ static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
             o->given |= OPT_WRAP;
         } else if (wcscmp(a, L"--report") == 0) {
             o->given |= OPT_REPORT;
+        } else if (wcscmp(a, L"--help") == 0 || wcscmp(a, L"-h") == 0) {
+            o->help = TRUE;
         } else if (wcscmp(a, L"--demo-sort") == 0) {
             o->given |= OPT_DEMO;
         } else if (wcscmp(a, L"-o") == 0) {
@@ -252,7 +300,45 @@ static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
             o->input = a;
         }
     }
-    return CheckModeOptions(o, failure);
+    return o->help || CheckModeOptions(o, failure);
+}
+
+/*
+** Runs at once in the same prefix share the module's settings in its
+** registry key. A run takes this lock, shared by the prefix's processes,
+** before it stores --locale and --flags and keeps it until its command has
+** read them, so that no other run's settings come between.
+*/
+#define SETTINGS_LOCK_NAME L"ZtoA.sortlines.settings"
+static HANDLE g_settingsLock;   /* held from storing the settings until the sort read them */
+
+/* Takes the settings lock, waiting for another run to let go of it. Returns FALSE with *failure set. */
+static BOOL LockSettings(Failure* failure)
+{
+    g_settingsLock = CreateMutexW(NULL, FALSE, SETTINGS_LOCK_NAME);
+    if (g_settingsLock == NULL)
+        return Fail(failure, 1, L"cannot make the settings lock");
+    DWORD waited = WaitForSingleObject(g_settingsLock, 0);
+    if (waited == WAIT_TIMEOUT) {
+        TestNote("waiting for another run's settings");
+        waited = WaitForSingleObject(g_settingsLock, INFINITE);
+    }
+    /* A run killed while it held the lock leaves it abandoned: it is ours now. */
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(g_settingsLock);
+        g_settingsLock = NULL;
+        return Fail(failure, 1, L"cannot take the settings lock");
+    }
+    return TRUE;
+}
+
+static void UnlockSettings(void)
+{
+    if (g_settingsLock == NULL)
+        return;
+    ReleaseMutex(g_settingsLock);
+    CloseHandle(g_settingsLock);
+    g_settingsLock = NULL;
 }
 
 /* Stores --locale and --flags as the properties dialog would. */
@@ -344,6 +430,7 @@ static BOOL RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, c
     HostClearMessages();
     HostWatchMessageBoxes(TRUE);
     plugIn->onCommand(HostEditorWindow());
+    UnlockSettings();
     HostWatchMessageBoxes(FALSE);
     if (!SaveDocument(o->output, encoding, failure))
         return FALSE;
@@ -383,7 +470,13 @@ static BOOL CheckDisplay(const Options* o, Failure* failure)
 static BOOL Run(int argc, wchar_t** argv, Failure* failure)
 {
     Options o;
-    if (!ParseOptions(argc, argv, &o, failure) || !CheckDisplay(&o, failure))
+    if (!ParseOptions(argc, argv, &o, failure))
+        return FALSE;
+    if (o.help) {
+        fputs(g_help, stdout);
+        return TRUE;
+    }
+    if (!CheckDisplay(&o, failure))
         return FALSE;
     std::wstring dllPath;
     if (o.dll != NULL)
@@ -401,11 +494,22 @@ static BOOL Run(int argc, wchar_t** argv, Failure* failure)
     HostSetWrapWidth(o.wrap);
     ChooseSelection(&o);
 
-    if (!StoreSettings(&o, dllPath.c_str(), failure))
+    if (!LockSettings(failure))
         return FALSE;
+    if (!StoreSettings(&o, dllPath.c_str(), failure)) {
+        UnlockSettings();
+        return FALSE;
+    }
+    /* Only the sort reads the settings before this run ends; the other
+       modes read them when the user acts, and must not keep others waiting. */
+    if (o.mode != MODE_SORT)
+        UnlockSettings();
+    TestStall("settings");
     PlugIn plugIn;
-    if (!PlugInLoad(dllPath.c_str(), &plugIn))
+    if (!PlugInLoad(dllPath.c_str(), &plugIn)) {
+        UnlockSettings();
         return Fail(failure, 1, L"cannot load the module: %ls", dllPath.c_str());
+    }
 
     BOOL done = TRUE;
     switch (o.mode) {
@@ -426,18 +530,60 @@ static BOOL Run(int argc, wchar_t** argv, Failure* failure)
         done = RunUninstall(&plugIn, dllPath.c_str(), o.answer, failure);
         break;
     }
+    UnlockSettings();
     HostDestroyEditor();
     PlugInUnload(&plugIn);
     return done;
 }
 
-/* The one place that decides the exit status: 0, or the failure's with its line on stderr. */
+/*
+** For tests: with SORTLINES_TEST_FREE_MB=N in the environment, the host
+** first reserves the address space until only about N megabytes are left,
+** as a process near its end of memory is; nothing else changes.
+*/
+static void LeaveAddressSpace(void)
+{
+    char text[16];
+    DWORD n = GetEnvironmentVariableA("SORTLINES_TEST_FREE_MB", text, sizeof(text));
+    if (n == 0 || n >= sizeof(text))
+        return;
+    SIZE_T keep = (SIZE_T)strtoul(text, NULL, 10) << 20;
+    static void* reserved[1 << 16];   /* left reserved until the process ends */
+    size_t count = 0;
+    for (SIZE_T size = 64 << 20; size >= (64 << 10); size /= 2) {
+        void* block;
+        while (count < ARRAYSIZE(reserved) && (block = VirtualAlloc(NULL, size, MEM_RESERVE, PAGE_NOACCESS)) != NULL)
+            reserved[count++] = block;
+    }
+    SIZE_T freed = 0;
+    while (freed < keep && count > 0) {
+        MEMORY_BASIC_INFORMATION info;
+        VirtualQuery(reserved[count - 1], &info, sizeof(info));
+        freed += info.RegionSize;
+        VirtualFree(reserved[--count], 0, MEM_RELEASE);
+    }
+}
+
+/*
+** The one place that decides the exit status: 0, or the failure's with its
+** line on stderr. Running out of memory is the host's failure (status 1),
+** never a crash, whose status would pass for another answer.
+*/
 int wmain(int argc, wchar_t** argv)
 {
     Failure failure;
     failure.status = 0;
     failure.text[0] = L'\0';
-    if (Run(argc, argv, &failure))
+    LeaveAddressSpace();
+    BOOL done;
+    try {
+        done = Run(argc, argv, &failure);
+    } catch (const std::bad_alloc&) {
+        done = Fail(&failure, 1, L"out of memory: the document is too large for the host; nothing was written");
+    } catch (const std::exception& e) {
+        done = Fail(&failure, 1, L"the host failed: %hs", e.what());
+    }
+    if (done)
         return 0;
     fprintf(stderr, "sortlines: %s\n", Utf8FromWide(failure.text).c_str());
     return failure.status;

@@ -26,6 +26,7 @@ typedef struct Options {
     const wchar_t* input;
     const wchar_t* dll;
     int answer;                  /* with OPT_ANSWER: IDYES, IDNO, IDOK or IDCANCEL */
+    BOOL help;                   /* --help or -h: print the usage and stop */
 } Options;
 
 /* Options, by bit, so that each mode can say which it takes. */
@@ -49,6 +50,16 @@ typedef struct Failure {
 
 /* Records a failure (a wide printf format: %ls wide, %hs narrow) and returns FALSE. */
 BOOL Fail(Failure* failure, int status, const wchar_t* format, ...);
+
+/*
+** Test hooks (failure.cpp), idle unless SORTLINES_TEST_STALL is set: at the
+** stage it names ("settings": the settings stored; "writing": the first
+** part of the document written) the host says so on stderr and waits, until
+** the file after a colon exists ("settings:FILE") or for two minutes. With
+** the variable set at all, TestNote lines go to stderr.
+*/
+void TestStall(const char* stage);
+void TestNote(const char* text);
 
 /* The document from a file and back, in the file's own encoding (docfile.cpp). */
 BOOL LoadDocument(const wchar_t* path, Encoding* encoding, Failure* failure);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "host/sortlines.h"
 
@@ -94,6 +95,44 @@ TEST_F(ReadDocumentTest, ReadErrorPartwayIsAnError)
     EXPECT_FALSE(read) << "a broken read passed for the end of the file";
     EXPECT_EQ(failure.status, 2);
     EXPECT_STREQ(failure.text, L"cannot read input file");
+}
+
+/*
+** Writing a line longer than the memory left: the result is not written
+** whole, which is a failure with status 1, and the writing thread ends
+** instead of waiting for a batch that never comes.
+*/
+TEST_F(ReadDocumentTest, OutOfMemoryWhileWritingIsAFailure)
+{
+    HostSetText(std::wstring(8 << 20, L'a') + L"\r\n");
+    wchar_t path[MAX_PATH];
+    ASSERT_NE(GetTempFileNameW(L".", L"oom", 0, path), 0u);
+    std::vector<void*> reserved;
+    reserved.reserve(1 << 16);   /* growing it later would need the memory taken away */
+    for (SIZE_T size = 64 << 20; size >= (64 << 10); size /= 2) {
+        void* block;
+        while (reserved.size() < reserved.capacity()
+               && (block = VirtualAlloc(NULL, size, MEM_RESERVE, PAGE_NOACCESS)) != NULL)
+            reserved.push_back(block);
+    }
+    /* About 8 MB back: room for the batches, not for the 16 MB line. */
+    SIZE_T freed = 0;
+    while (freed < (8 << 20) && !reserved.empty()) {
+        MEMORY_BASIC_INFORMATION info;
+        VirtualQuery(reserved.back(), &info, sizeof(info));
+        freed += info.RegionSize;
+        VirtualFree(reserved.back(), 0, MEM_RELEASE);
+        reserved.pop_back();
+    }
+    Failure failure = { 0, L"" };
+    BOOL saved = SaveDocument(path, ENC_UTF8, &failure);
+    for (void* block : reserved)
+        VirtualFree(block, 0, MEM_RELEASE);
+    DeleteFileW(path);
+    ASSERT_FALSE(reserved.empty()) << "no address space could be reserved";
+    EXPECT_FALSE(saved) << "a document that did not fit in memory was reported written";
+    EXPECT_EQ(failure.status, 1);
+    EXPECT_TRUE(wcsstr(failure.text, L"out of memory") != NULL) << failure.text;
 }
 
 }  // namespace
