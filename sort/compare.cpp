@@ -55,10 +55,15 @@ int CompareLinesW(const void* a, const void* b)
 {
     const WCHAR* first = *(const WCHAR* const*)a;
     const WCHAR* second = *(const WCHAR* const*)b;
+    return CompareLineTextsW(first, second, g_compareSettings.locale, g_compareSettings.flags);
+}
+
+int CompareLineTextsW(const WCHAR* first, const WCHAR* second, LCID locale, DWORD flags)
+{
     if (first == NULL || second == NULL)
         return 0;
-    return InvertCompareResult(CompareStringW(g_compareSettings.locale, g_compareSettings.flags,
-                                              first, ComparedLength(first), second, ComparedLength(second)));
+    return InvertCompareResult(CompareStringW(locale, flags, first, ComparedLength(first),
+                                              second, ComparedLength(second)));
 }
 
 /*

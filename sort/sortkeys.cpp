@@ -16,12 +16,20 @@
 ** more memory than the document itself, in a process that shares its
 ** address space with the editor.
 **
+** Making a key costs about half what one comparison of the same text
+** does. A run whose keys are long against its count would be made into
+** keys window after window, dozens of times over, where the comparator
+** reads each line only about log2(count) times; such a run, and a range
+** of a handful of lines, is ordered by CompareStringW with the stable sort
+** instead, which gives the same order.
+**
 ** Records and keys live in blocks of at most a few megabytes, never in one
 ** block the size of the document: a 32-bit editor that has run for a while
 ** has its address space in pieces, and the lines themselves fit there.
 */
 #include "sortkeys.h"
 #include "compare.h"
+#include "stablesort.h"
 #include "stages.h"
 
 #include <stdlib.h>
@@ -48,6 +56,7 @@
 #define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
 #define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
+#define COMPARE_COST_KEYS 2                   /* keys made for the cost of one comparison */
 #define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
 
 /* Where a key stands against the key bytes that most lines share. */
@@ -409,6 +418,55 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
     return TRUE;
 }
 
+/* Orders two line slots (pointers into the range's lines) as the comparator does. */
+static int CompareLineSlots(const void* a, const void* b, const void* context)
+{
+    const TieBreak* tb = (const TieBreak*)context;
+    return CompareLineTextsW(**(WCHAR** const*)a, **(WCHAR** const*)b, tb->locale, tb->flags);
+}
+
+/*
+** Orders run[0..count) by CompareStringW: the records are put in document
+** order and the lines sorted stably from there, which is the comparator
+** path's order. Only the records' indexes follow that order; nothing else
+** of them is read again. Returns FALSE when no memory had.
+*/
+static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
+{
+    WCHAR*** slots = (WCHAR***)malloc(count * sizeof(WCHAR**));
+    if (slots == NULL)
+        return FALSE;
+    std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) { return a.index < b.index; });
+    for (size_t i = 0; i < count; i++)
+        slots[i] = &tb->lines[run[i].index];
+    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, tb);
+    if (sorted)
+        for (size_t i = 0; i < count; i++)
+            run[i].index = (DWORD)(slots[i] - tb->lines);
+    free(slots);
+    return sorted;
+}
+
+/*
+** Whether a run whose whole keys are more than the store may keep costs
+** less by the comparator than window by window. Windows that keep tying
+** make every key again each KEPT_BYTES, up to WINDOWS_MAX_BYTES and once
+** whole after that; the stable sort compares each line about log2(count)
+** times, each comparison costing about COMPARE_COST_KEYS keys.
+*/
+static BOOL ComparatorCostsLess(size_t count, size_t need, DWORD tied)
+{
+    size_t average = need / count;
+    size_t windowed = average < WINDOWS_MAX_BYTES ? average : WINDOWS_MAX_BYTES;
+    size_t steps = windowed > tied ? (windowed - tied + KEPT_BYTES - 1) / KEPT_BYTES : 0;
+    if (average > WINDOWS_MAX_BYTES || tied >= WINDOWS_MAX_BYTES)
+        steps++;
+    size_t log2 = 0;
+    while (log2 < 8 * sizeof(size_t) && ((size_t)1 << log2) < count)
+        log2++;
+    return COMPARE_COST_KEYS * log2 < steps;
+}
+
 /*
 ** Orders the records run[0..count) of a run whose kept bytes tie. Their
 ** whole keys are made into the store, once for each distinct text, when
@@ -426,6 +484,8 @@ static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
         std::sort(run, run + count, LengthRanksBefore);
         return TRUE;
     }
+    if (need > tb->budget && ComparatorCostsLess(count, need, tied))
+        return OrderRunByComparator(run, count, tb);
     if (need > tb->budget)
         return OrderRunByWindows(run, count, tied, tb);
     return OrderRunByWholeKeys(run, count, tied, tb);
@@ -610,9 +670,16 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
     if (tb.budget < KEY_CHUNK_MAX_BYTES)
         tb.budget = KEY_CHUNK_MAX_BYTES;
-    BOOL made = KeepKeyBytes(records, count, &tb);
-    SORT_STAGE(SORT_STAGE_KEYED, count);
-    if (made) {
+    BOOL made;
+    if (count < KEY_MIN_LINES) {
+        for (size_t i = 0; i < count; i++)
+            records[i].index = (DWORD)i;
+        made = OrderRunByComparator(records, count, &tb);
+    } else {
+        made = KeepKeyBytes(records, count, &tb);
+        SORT_STAGE(SORT_STAGE_KEYED, count);
+    }
+    if (made && count >= KEY_MIN_LINES) {
         std::sort(records, records + count, KeptRanksBefore);
         SORT_STAGE(SORT_STAGE_SORTED, count);
         made = BreakTies(records, count, &tb);
