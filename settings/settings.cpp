@@ -7,6 +7,7 @@
 #include "keypath.h"
 #include "../common/platform.h"
 #include "../common/instance.h"
+#include "../common/widefunc.h"
 
 #include <string.h>
 
@@ -86,7 +87,7 @@ BOOL GetSettingsKeyPath(char* path)
     if (!GetModuleTitle(title))
         return FALSE;
     size_t prefixLen = ARRAYSIZE(SETTINGS_KEY_PREFIX) - 1;
-    size_t titleLen = strlen(title);
+    size_t titleLen = (size_t)lstrlenA(title);
     if (titleLen == 0 || prefixLen + titleLen >= MAX_PATH)
         return FALSE;
     memcpy(path, SETTINGS_KEY_PREFIX, prefixLen);

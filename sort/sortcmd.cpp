@@ -10,12 +10,13 @@
 #include "stablesort.h"
 #include "../common/platform.h"
 #include "../common/hostmsg.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
 #include "../common/instance.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 
 #include <assert.h>
-#include <stdlib.h>
 
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
@@ -84,7 +85,7 @@ static WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
             size = bytes;
         if (size > (size_t)-1 - sizeof(LineChunk))
             return NULL;
-        LineChunk* added = (LineChunk*)malloc(sizeof(LineChunk) + size);
+        LineChunk* added = (LineChunk*)ZtoaAlloc(sizeof(LineChunk) + size);
         if (added == NULL)
             return NULL;
         added->used = 0;
@@ -111,7 +112,7 @@ static void FreeChunks(LineChunk* chunks)
 {
     while (chunks != NULL) {
         LineChunk* next = chunks->next;
-        free(chunks);
+        ZtoaFree(chunks);
         chunks = next;
     }
 }
@@ -137,7 +138,7 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t* units, SortOutcome*
         return NULL;
     }
     size_t bytes = 2 * (size_t)n;
-    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)malloc(bytes);
+    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)ZtoaAlloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
@@ -180,7 +181,7 @@ static LineEndStyle DetectLineEndStyle(HWND hwndView)
         style = Cr;
     else if (len >= 2 && text[len - 2] == L'\r' && text[len - 1] == L'\n')
         style = CrLf;
-    free(text);
+    ZtoaFree(text);
     return style;
 }
 
@@ -358,7 +359,7 @@ void SortSelection(HWND hwndView)
     if (appendLineEnd)
         AppendLineEnd(hwndView, style);
 
-    WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
+    WCHAR** lines = (WCHAR**)ZtoaAllocZeroed(lineCount, sizeof(WCHAR*));
     if (lines == NULL) {
         ShowSortMessage(hwndView, IDS_NO_MEMORY);
         return;
@@ -378,7 +379,7 @@ void SortSelection(HWND hwndView)
         SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
     FreeChunks(arena.chunks);
-    free(lines);
+    ZtoaFree(lines);
     SORT_STAGE(SORT_STAGE_FREED, fetched);
 
     /* Only now, with the lines' memory back, is there room to say so. */

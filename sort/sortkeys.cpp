@@ -31,10 +31,10 @@
 #include "compare.h"
 #include "stablesort.h"
 #include "stages.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
 
-#include <stdlib.h>
 #include <string.h>
-#include <wchar.h>
 #include <algorithm>
 #include <iterator>
 
@@ -165,7 +165,7 @@ static unsigned long long WordOf(const BYTE* key, DWORD length, DWORD offset)
 /* A new empty chunk of capacity bytes after chunk (or alone); NULL when no memory. */
 static KeyChunk* InsertChunk(KeyChunk* chunk, size_t capacity)
 {
-    KeyChunk* added = (KeyChunk*)malloc(offsetof(KeyChunk, data) + capacity);
+    KeyChunk* added = (KeyChunk*)ZtoaAlloc(offsetof(KeyChunk, data) + capacity);
     if (added == NULL)
         return NULL;
     added->capacity = capacity;
@@ -180,7 +180,7 @@ static void FreeKeyStore(KeyStore* store)
 {
     for (KeyChunk* chunk = store->first; chunk != NULL;) {
         KeyChunk* next = chunk->next;
-        free(chunk);
+        ZtoaFree(chunk);
         chunk = next;
     }
 }
@@ -307,10 +307,10 @@ static bool LengthRanksBefore(const KeyRecord& a, const KeyRecord& b)
 static BOOL GroupIdenticalTexts(RecordCursor run, size_t count, WCHAR** lines)
 {
     std::sort(run, run + count, [lines](const KeyRecord& a, const KeyRecord& b) {
-        int c = wcscmp(lines[a.index], lines[b.index]);
+        int c = CompareOrdinalW(lines[a.index], lines[b.index]);
         return c != 0 ? c < 0 : a.index < b.index;
     });
-    return wcscmp(lines[run[0].index], lines[run[count - 1].index]) == 0;
+    return CompareOrdinalW(lines[run[0].index], lines[run[count - 1].index]) == 0;
 }
 
 /*
@@ -331,7 +331,7 @@ static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepK
         const WCHAR* text = tb->lines[run[i].index];
         if (run[i].length <= offset)
             continue;
-        if (previous == NULL || wcscmp(previous, text) != 0) {
+        if (previous == NULL || CompareOrdinalW(previous, text) != 0) {
             if (i + 1 < count)
                 __builtin_prefetch(tb->lines[run[i + 1].index]);
             DWORD length;
@@ -433,7 +433,7 @@ static int CompareLineSlots(const void* a, const void* b, const void* context)
 */
 static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
 {
-    WCHAR*** slots = (WCHAR***)malloc(count * sizeof(WCHAR**));
+    WCHAR*** slots = (WCHAR***)ZtoaAlloc(count * sizeof(WCHAR**));
     if (slots == NULL)
         return FALSE;
     std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) { return a.index < b.index; });
@@ -443,7 +443,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
     if (sorted)
         for (size_t i = 0; i < count; i++)
             run[i].index = (DWORD)(slots[i] - tb->lines);
-    free(slots);
+    ZtoaFree(slots);
     return sorted;
 }
 
@@ -495,8 +495,8 @@ static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
 static void FreeRecords(KeyRecord** blocks, size_t blockCount)
 {
     for (size_t b = 0; b < blockCount; b++)
-        free(blocks[b]);
-    free(blocks);
+        ZtoaFree(blocks[b]);
+    ZtoaFree(blocks);
 }
 
 /* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
@@ -610,12 +610,12 @@ static BOOL BreakTies(RecordCursor records, size_t count, TieBreak* tb)
 */
 static KeyRecord** AllocateRecords(size_t count, size_t blockCount)
 {
-    KeyRecord** blocks = (KeyRecord**)calloc(blockCount, sizeof(KeyRecord*));
+    KeyRecord** blocks = (KeyRecord**)ZtoaAllocZeroed(blockCount, sizeof(KeyRecord*));
     if (blocks == NULL)
         return NULL;
     for (size_t b = 0; b < blockCount; b++) {
         size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
-        blocks[b] = (KeyRecord*)malloc(n * sizeof(KeyRecord));
+        blocks[b] = (KeyRecord*)ZtoaAlloc(n * sizeof(KeyRecord));
         if (blocks[b] == NULL) {
             FreeRecords(blocks, b);
             return NULL;

@@ -5,7 +5,8 @@
 */
 #include "stablesort.h"
 
-#include <stdlib.h>
+#include "../common/memory.h"
+
 #include <string.h>
 
 #define INSERTION_RUN 16
@@ -54,7 +55,7 @@ static BOOL StableSort(void** items, size_t count, Compare comparator)
         InsertionSort(items, count, comparator);
         return TRUE;
     }
-    void** scratch = (void**)malloc(count * sizeof(void*));
+    void** scratch = (void**)ZtoaAlloc(count * sizeof(void*));
     if (scratch == NULL)
         return FALSE;
 
@@ -75,7 +76,7 @@ static BOOL StableSort(void** items, size_t count, Compare comparator)
     }
     if (from != items)
         memcpy(items, from, count * sizeof(void*));
-    free(scratch);
+    ZtoaFree(scratch);
     return TRUE;
 }
 
