@@ -16,12 +16,14 @@
 ** more memory than the document itself, in a process that shares its
 ** address space with the editor.
 **
-** Making a key costs about half what one comparison of the same text
-** does. A run whose keys are long against its count would be made into
-** keys window after window, dozens of times over, where the comparator
-** reads each line only about log2(count) times; such a run, and a range
-** of a handful of lines, is ordered by CompareStringW with the stable sort
-** instead, which gives the same order.
+** Making a key costs about half what comparing the same text with a line
+** that shares it does, but a comparison stops soon after the first unit
+** that differs, and a key never does. A range of long lines that differ
+** early, or of a handful of lines, is ordered by CompareStringW with the
+** stable sort instead, which gives the same order; so is a run whose keys
+** are long against its count, which would otherwise be made into keys
+** window after window, dozens of times over, where the comparator reads
+** each line only about log2(count) times.
 **
 ** Records and keys live in blocks of at most a few megabytes, never in one
 ** block the size of the document: a 32-bit editor that has run for a while
@@ -56,7 +58,11 @@
 #define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
 #define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
-#define COMPARE_COST_KEYS 2                   /* keys made for the cost of one comparison */
+/* What the roads cost under Wine, counted in the cost of one unit of text made into a key. */
+#define KEY_CALL_COST 10                      /* a call of LCMapStringW */
+#define COMPARE_CALL_COST 11                  /* a call of CompareStringW */
+#define COMPARE_SCAN_UNITS 64                 /* it reads both texts, one cost for this many units */
+#define COMPARE_SHARED_COST 2                 /* and compares each unit the texts share, at this cost */
 #define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
 
 /* Where a key stands against the key bytes that most lines share. */
@@ -418,11 +424,78 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
     return TRUE;
 }
 
-/* Orders two line slots (pointers into the range's lines) as the comparator does. */
+/* Orders two line slots (pointers into the range's lines) as the comparator does; context: CompareSettings. */
 static int CompareLineSlots(const void* a, const void* b, const void* context)
 {
-    const TieBreak* tb = (const TieBreak*)context;
-    return CompareLineTextsW(**(WCHAR** const*)a, **(WCHAR** const*)b, tb->locale, tb->flags);
+    const CompareSettings* settings = (const CompareSettings*)context;
+    return CompareLineTextsW(**(WCHAR** const*)a, **(WCHAR** const*)b, settings->locale, settings->flags);
+}
+
+/* Orders two lines as the comparator does; context: CompareSettings. */
+static int CompareLineAt(const void* a, const void* b, const void* context)
+{
+    const CompareSettings* settings = (const CompareSettings*)context;
+    return CompareLineTextsW(*(WCHAR* const*)a, *(WCHAR* const*)b, settings->locale, settings->flags);
+}
+
+/* The smallest n with 2^n >= count. */
+static size_t CeilLog2(size_t count)
+{
+    size_t log2 = 0;
+    while (log2 < 8 * sizeof(size_t) && ((size_t)1 << log2) < count)
+        log2++;
+    return log2;
+}
+
+/* The units two texts share before the first that differs. */
+static size_t SharedUnits(const WCHAR* a, const WCHAR* b)
+{
+    size_t n = 0;
+    while (a[n] != L'\0' && a[n] == b[n])
+        n++;
+    return n;
+}
+
+/*
+** Sets *units to the units of text that the lines compare. Returns FALSE
+** when a line is too long for LCMapStringW.
+*/
+static BOOL CountUnits(WCHAR** lines, size_t count, unsigned long long* units)
+{
+    *units = 0;
+    for (size_t i = 0; i < count; i++) {
+        int len = ComparedLength(lines[i]);
+        if (len > KEY_MAX_LINE_UNITS)
+            return FALSE;
+        *units += (unsigned)len;
+    }
+    return TRUE;
+}
+
+/*
+** Whether ordering the whole range by CompareStringW costs less than
+** making a key for every line. A key costs KEY_CALL_COST and one for each
+** unit of its line; the stable sort makes about count * log2(count)
+** comparisons, each of which reads both lines and compares the units they
+** share. How far sorted neighbours share is judged from a sample of the
+** lines in ordinal order. Lines that only compare equal (case variants
+** under ignore case, say) share more than that, which makes the
+** comparator look cheaper than it is, never dearer.
+*/
+static BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, unsigned long long units)
+{
+    const WCHAR* sample[SAMPLE_LINES + 1];
+    size_t samples = count < SAMPLE_LINES + 1 ? count : SAMPLE_LINES + 1;
+    for (size_t j = 0; j < samples; j++)
+        sample[j] = lines[j * (count - 1) / (samples - 1)];
+    std::sort(sample, sample + samples, [](const WCHAR* a, const WCHAR* b) { return CompareOrdinalW(a, b) < 0; });
+    unsigned long long shared = 0;
+    for (size_t j = 1; j < samples; j++)
+        shared += SharedUnits(sample[j - 1], sample[j]);
+    unsigned long long perKey = KEY_CALL_COST + units / count;
+    unsigned long long perComparison = COMPARE_CALL_COST + 2 * units / count / COMPARE_SCAN_UNITS
+                                       + COMPARE_SHARED_COST * (shared / (samples - 1));
+    return perKey > CeilLog2(count) * perComparison;
 }
 
 /*
@@ -439,7 +512,8 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
     std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) { return a.index < b.index; });
     for (size_t i = 0; i < count; i++)
         slots[i] = &tb->lines[run[i].index];
-    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, tb);
+    CompareSettings settings = { tb->locale, tb->flags };
+    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, &settings);
     if (sorted)
         for (size_t i = 0; i < count; i++)
             run[i].index = (DWORD)(slots[i] - tb->lines);
@@ -452,7 +526,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
 ** less by the comparator than window by window. Windows that keep tying
 ** make every key again each KEPT_BYTES, up to WINDOWS_MAX_BYTES and once
 ** whole after that; the stable sort compares each line about log2(count)
-** times, each comparison costing about COMPARE_COST_KEYS keys.
+** times, each comparison costing about COMPARE_SHARED_COST keys.
 */
 static BOOL ComparatorCostsLess(size_t count, size_t need, DWORD tied)
 {
@@ -461,10 +535,7 @@ static BOOL ComparatorCostsLess(size_t count, size_t need, DWORD tied)
     size_t steps = windowed > tied ? (windowed - tied + KEPT_BYTES - 1) / KEPT_BYTES : 0;
     if (average > WINDOWS_MAX_BYTES || tied >= WINDOWS_MAX_BYTES)
         steps++;
-    size_t log2 = 0;
-    while (log2 < 8 * sizeof(size_t) && ((size_t)1 << log2) < count)
-        log2++;
-    return COMPARE_COST_KEYS * log2 < steps;
+    return COMPARE_SHARED_COST * CeilLog2(count) < steps;
 }
 
 /*
@@ -643,7 +714,8 @@ static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
 }
 
 /*
-** Sorts lines descending by their sort keys under locale and flags. The
+** Sorts lines descending by their sort keys under locale and flags, or
+** by the comparator where that costs less (the order is the same). The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
 ** they were, when a line is too long for a key, a key cannot be made or
 ** memory for the keys cannot be had; the caller then sorts with the
@@ -653,8 +725,13 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     if (count == 0)
         return TRUE;
-    if (count > MAX_RECORDS)
+    unsigned long long units;
+    if (count > MAX_RECORDS || !CountUnits(lines, count, &units))
         return FALSE;
+    if (count < KEY_MIN_LINES || ComparatorCostsLessForRange(lines, count, units)) {
+        CompareSettings settings = { locale, flags };
+        return StableSortPointersWith((void**)lines, count, CompareLineAt, &settings);
+    }
     size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
     KeyRecord** blocks = AllocateRecords(count, blockCount);
     if (blocks == NULL)
@@ -670,16 +747,9 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
     if (tb.budget < KEY_CHUNK_MAX_BYTES)
         tb.budget = KEY_CHUNK_MAX_BYTES;
-    BOOL made;
-    if (count < KEY_MIN_LINES) {
-        for (size_t i = 0; i < count; i++)
-            records[i].index = (DWORD)i;
-        made = OrderRunByComparator(records, count, &tb);
-    } else {
-        made = KeepKeyBytes(records, count, &tb);
-        SORT_STAGE(SORT_STAGE_KEYED, count);
-    }
-    if (made && count >= KEY_MIN_LINES) {
+    BOOL made = KeepKeyBytes(records, count, &tb);
+    SORT_STAGE(SORT_STAGE_KEYED, count);
+    if (made) {
         std::sort(records, records + count, KeptRanksBefore);
         SORT_STAGE(SORT_STAGE_SORTED, count);
         made = BreakTies(records, count, &tb);

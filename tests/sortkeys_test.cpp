@@ -244,9 +244,9 @@ TEST(SortKeysChunkTest, LongestLineForKeys)
 /*
 ** Runs whose whole keys are long against their count (lines that share a
 ** prefix of 25,000 characters, with repeats, case variants and the bare
-** prefix), ranges of fewer than KEY_MIN_LINES lines, and one just at it:
-** the comparator's road through them gives the comparator's order, equal
-** lines in document order.
+** prefix), ranges of fewer than KEY_MIN_LINES lines, one just at it, and
+** a range of long lines that differ early: the comparator's road through
+** them gives the comparator's order, equal lines in document order.
 */
 TEST(SortKeysChunkTest, LongKeysAgainstTheirCount)
 {
@@ -268,6 +268,15 @@ TEST(SortKeysChunkTest, LongKeysAgainstTheirCount)
         std::vector<std::wstring> few(texts.begin(), texts.begin() + count);
         ExpectKeyOrderIsComparatorOrder(few, 0x409, NORM_IGNORECASE, (int)count);
     }
+    std::vector<std::wstring> early;
+    while (early.size() < 60) {
+        std::wstring line = early.size() > 0 && NextRandom() % 3 == 0 ? early[NextRandom() % early.size()]
+                                                                     : Characters(3000, L'a', 26) + L"\r\n";
+        if (NextRandom() % 2)
+            line[NextRandom() % 3000] = (wchar_t)towupper(line[0]);
+        early.push_back(line);
+    }
+    ExpectKeyOrderIsComparatorOrder(early, 0x409, NORM_IGNORECASE, 2);
 }
 
 }  // namespace
