@@ -460,7 +460,7 @@ static size_t SharedUnits(const WCHAR* a, const WCHAR* b)
 ** Sets *units to the units of text that the lines compare. Returns FALSE
 ** when a line is too long for LCMapStringW.
 */
-static BOOL CountUnits(WCHAR** lines, size_t count, unsigned long long* units)
+static BOOL CountUnits(WCHAR** lines, size_t count, size_t* units)
 {
     *units = 0;
     for (size_t i = 0; i < count; i++) {
@@ -482,18 +482,18 @@ static BOOL CountUnits(WCHAR** lines, size_t count, unsigned long long* units)
 ** under ignore case, say) share more than that, which makes the
 ** comparator look cheaper than it is, never dearer.
 */
-static BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, unsigned long long units)
+static BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, size_t units)
 {
     const WCHAR* sample[SAMPLE_LINES + 1];
     size_t samples = count < SAMPLE_LINES + 1 ? count : SAMPLE_LINES + 1;
     for (size_t j = 0; j < samples; j++)
         sample[j] = lines[j * (count - 1) / (samples - 1)];
     std::sort(sample, sample + samples, [](const WCHAR* a, const WCHAR* b) { return CompareOrdinalW(a, b) < 0; });
-    unsigned long long shared = 0;
+    size_t shared = 0;
     for (size_t j = 1; j < samples; j++)
         shared += SharedUnits(sample[j - 1], sample[j]);
-    unsigned long long perKey = KEY_CALL_COST + units / count;
-    unsigned long long perComparison = COMPARE_CALL_COST + 2 * units / count / COMPARE_SCAN_UNITS
+    size_t perKey = KEY_CALL_COST + units / count;
+    size_t perComparison = COMPARE_CALL_COST + 2 * units / count / COMPARE_SCAN_UNITS
                                        + COMPARE_SHARED_COST * (shared / (samples - 1));
     return perKey > CeilLog2(count) * perComparison;
 }
@@ -725,7 +725,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     if (count == 0)
         return TRUE;
-    unsigned long long units;
+    size_t units;
     if (count > MAX_RECORDS || !CountUnits(lines, count, &units))
         return FALSE;
     if (count < KEY_MIN_LINES || ComparatorCostsLessForRange(lines, count, units)) {
