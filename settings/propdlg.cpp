@@ -7,7 +7,6 @@
 #include "../common/instance.h"
 #include "../resources/resource.h"
 
-
 #define LOCALE_TEXT_SIZE 1016
 
 /* The locale combo box being filled: the enumeration callback is given

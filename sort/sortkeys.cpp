@@ -493,8 +493,8 @@ static BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, size_t unit
     for (size_t j = 1; j < samples; j++)
         shared += SharedUnits(sample[j - 1], sample[j]);
     size_t perKey = KEY_CALL_COST + units / count;
-    size_t perComparison = COMPARE_CALL_COST + 2 * units / count / COMPARE_SCAN_UNITS
-                                       + COMPARE_SHARED_COST * (shared / (samples - 1));
+    size_t perComparison = COMPARE_CALL_COST + units / count / (COMPARE_SCAN_UNITS / 2)
+                           + COMPARE_SHARED_COST * (shared / (samples - 1));
     return perKey > CeilLog2(count) * perComparison;
 }
 
@@ -526,7 +526,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
 ** less by the comparator than window by window. Windows that keep tying
 ** make every key again each KEPT_BYTES, up to WINDOWS_MAX_BYTES and once
 ** whole after that; the stable sort compares each line about log2(count)
-** times, each comparison costing about COMPARE_SHARED_COST keys.
+** times, each unit compared costing COMPARE_SHARED_COST units of a key.
 */
 static BOOL ComparatorCostsLess(size_t count, size_t need, DWORD tied)
 {
