@@ -23,7 +23,6 @@
 */
 #include <windows.h>
 #include <psapi.h>
-#include <malloc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -53,10 +52,9 @@ void SortStageReached(SortStage stage, size_t value)
 }
 
 extern "C" {
-void* __real_malloc(size_t size);
-void* __real_calloc(size_t count, size_t size);
-void* __real_realloc(void* block, size_t size);
-void __real_free(void* block);
+void* __real_ZtoaAlloc(size_t size);
+void* __real_ZtoaAllocZeroed(size_t count, size_t size);
+void __real_ZtoaFree(void* block);
 
 /* Only blocks the module takes while no host message is being answered count. */
 static bool Counting(void)
@@ -68,51 +66,39 @@ static void Took(void* block)
 {
     if (block == NULL)
         return;
-    g_liveBytes += _msize(block);
+    g_liveBytes += HeapSize(GetProcessHeap(), 0, block);
     if (g_liveBytes > g_peakBytes)
         g_peakBytes = g_liveBytes;
 }
 
 static void Gave(void* block)
 {
-    if (block != NULL && g_liveBytes >= _msize(block))
-        g_liveBytes -= _msize(block);
+    size_t size = block != NULL ? HeapSize(GetProcessHeap(), 0, block) : 0;
+    if (g_liveBytes >= size)
+        g_liveBytes -= size;
 }
 
-void* __wrap_malloc(size_t size)
+void* __wrap_ZtoaAlloc(size_t size)
 {
-    void* block = __real_malloc(size);
+    void* block = __real_ZtoaAlloc(size);
     if (Counting())
         Took(block);
     return block;
 }
 
-void* __wrap_calloc(size_t count, size_t size)
+void* __wrap_ZtoaAllocZeroed(size_t count, size_t size)
 {
-    void* block = __real_calloc(count, size);
+    void* block = __real_ZtoaAllocZeroed(count, size);
     if (Counting())
         Took(block);
     return block;
 }
 
-void* __wrap_realloc(void* block, size_t size)
-{
-    if (!Counting())
-        return __real_realloc(block, size);
-    size_t before = block != NULL ? _msize(block) : 0;
-    void* moved = __real_realloc(block, size);
-    if (moved != NULL) {
-        g_liveBytes -= before < g_liveBytes ? before : g_liveBytes;
-        Took(moved);
-    }
-    return moved;
-}
-
-void __wrap_free(void* block)
+void __wrap_ZtoaFree(void* block)
 {
     if (Counting())
         Gave(block);
-    __real_free(block);
+    __real_ZtoaFree(block);
 }
 }
 

@@ -8,8 +8,6 @@
 #include "../common/platform.h"
 #include "../resources/resource.h"
 
-#include <stdlib.h>
-
 #define LOCALE_TEXT_SIZE 1016
 
 /* The locale combo box being filled: the enumeration callback is given
@@ -46,6 +44,20 @@ static LRESULT FindLocaleItem(HWND list, LCID lcid)
     return CB_ERR;
 }
 
+/* The LCID that the locale enumeration writes as hexadecimal digits. */
+static LCID LcidOfString(const char* text)
+{
+    LCID lcid = 0;
+    for (;; text++) {
+        if (*text >= '0' && *text <= '9')
+            lcid = lcid * 16 + (LCID)(*text - '0');
+        else if ((*text | 0x20) >= 'a' && (*text | 0x20) <= 'f')
+            lcid = lcid * 16 + (LCID)((*text | 0x20) - 'a' + 10);
+        else
+            return lcid;
+    }
+}
+
 /*
 ** The locale enumeration's callback: adds one locale to the list as its
 ** language name, followed for an alternate sort by a space and the sort's
@@ -55,7 +67,7 @@ static LRESULT FindLocaleItem(HWND list, LCID lcid)
 */
 BOOL CALLBACK AddLocaleToList(LPSTR localeString)
 {
-    LCID lcid = (LCID)strtol(localeString, NULL, 16);
+    LCID lcid = LcidOfString(localeString);
     char text[LOCALE_TEXT_SIZE];
     if (GetLocaleInfoA(lcid, LOCALE_USE_CP_ACP | LOCALE_SLANGUAGE, text, ARRAYSIZE(text)) <= 0)
         return TRUE;

@@ -7,8 +7,9 @@
 #include "keypath.h"
 #include "../common/platform.h"
 #include "../common/instance.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
 
-#include <stdlib.h>
 #include <string.h>
 
 /* How deep a settings key may nest keys of its own and still be deleted. */
@@ -44,8 +45,8 @@ static Char* GetModuleFullPath(Char** fileName)
     Char* modulePath = NULL;
     BOOL fits = FALSE;
     for (DWORD room = MAX_PATH; !fits && room <= MAX_LONG_PATH; room *= 2) {
-        free(modulePath);
-        modulePath = (Char*)malloc(room * sizeof(Char));
+        ZtoaFree(modulePath);
+        modulePath = (Char*)ZtoaAlloc(room * sizeof(Char));
         if (modulePath == NULL)
             return NULL;
         DWORD n = ModuleFileName(modulePath, room);
@@ -57,17 +58,17 @@ static Char* GetModuleFullPath(Char** fileName)
     Char* fullPath = NULL;
     if (fits) {
         DWORD room = FullPathName(modulePath, 0, NULL, NULL);
-        fullPath = room > 0 ? (Char*)malloc(room * sizeof(Char)) : NULL;
+        fullPath = room > 0 ? (Char*)ZtoaAlloc(room * sizeof(Char)) : NULL;
         *fileName = NULL;
         DWORD got = fullPath != NULL ? FullPathName(modulePath, room, fullPath, fileName) : 0;
         if (got == 0 || got >= room) {
-            free(fullPath);
+            ZtoaFree(fullPath);
             fullPath = NULL;
         } else if (*fileName == NULL) {
             *fileName = fullPath;
         }
     }
-    free(modulePath);
+    ZtoaFree(modulePath);
     return fullPath;
 }
 
@@ -94,7 +95,7 @@ BOOL GetModuleTitle(char* title)
     }
     *p = '\0';
     lstrcpynA(title, fileName, MAX_PATH);
-    free(fullPath);
+    ZtoaFree(fullPath);
     return TRUE;
 }
 
@@ -110,7 +111,7 @@ BOOL GetSettingsKeyPath(char* path)
     if (!GetModuleTitle(title))
         return FALSE;
     size_t prefixLen = ARRAYSIZE(SETTINGS_KEY_PREFIX) - 1;
-    size_t titleLen = strlen(title);
+    size_t titleLen = (size_t)lstrlenA(title);
     if (titleLen == 0 || prefixLen + titleLen >= MAX_PATH)
         return FALSE;
     memcpy(path, SETTINGS_KEY_PREFIX, prefixLen);
@@ -130,7 +131,7 @@ static BOOL GetSettingsKeyPathW(WCHAR* path)
     WCHAR* fileName;
     WCHAR* fullPath = GetModuleFullPath(&fileName);
     BOOL formed = fullPath != NULL && SettingsKeyPathOfFileW(fullPath, path);
-    free(fullPath);
+    ZtoaFree(fullPath);
     return formed;
 }
 

@@ -4,9 +4,9 @@
 ** greater line first. A pair that cannot be compared ranks equal.
 */
 #include "compare.h"
+#include "../common/memory.h"
 #include "../common/platform.h"
-
-#include <stdlib.h>
+#include "../common/widefunc.h"
 
 CompareSettings g_compareSettings;   /* the locale and flags of the running sort */
 
@@ -55,10 +55,15 @@ int CompareLinesW(const void* a, const void* b)
 {
     const WCHAR* first = *(const WCHAR* const*)a;
     const WCHAR* second = *(const WCHAR* const*)b;
+    return CompareLineTextsW(first, second, g_compareSettings.locale, g_compareSettings.flags);
+}
+
+int CompareLineTextsW(const WCHAR* first, const WCHAR* second, LCID locale, DWORD flags)
+{
     if (first == NULL || second == NULL)
         return 0;
-    return InvertCompareResult(CompareStringW(g_compareSettings.locale, g_compareSettings.flags,
-                                              first, ComparedLength(first), second, ComparedLength(second)));
+    return InvertCompareResult(CompareStringW(locale, flags, first, ComparedLength(first),
+                                              second, ComparedLength(second)));
 }
 
 /*
@@ -70,11 +75,11 @@ static char* ToAnsi(const WCHAR* text)
 {
     int len = lstrlenW(text);
     int size = 2 * len + 1;
-    char* buffer = (char*)malloc(size);
+    char* buffer = (char*)ZtoaAlloc(size);
     if (buffer == NULL)
         return NULL;
     if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, size, NULL, NULL) == 0) {
-        free(buffer);
+        ZtoaFree(buffer);
         return NULL;
     }
     return buffer;
@@ -95,7 +100,7 @@ int CompareLinesA(const void* a, const void* b)
         result = CompareStringA(g_compareSettings.locale, g_compareSettings.flags,
                                 firstAnsi, firstLen, secondAnsi, secondLen);
     }
-    free(firstAnsi);
-    free(secondAnsi);
+    ZtoaFree(firstAnsi);
+    ZtoaFree(secondAnsi);
     return InvertCompareResult(result);
 }

@@ -21,6 +21,9 @@ int ComparedLength(const WCHAR* text);
 /* qsort-style comparators over arrays of WCHAR* line texts: the greater
 ** line ranks first, so an ascending sort by them leaves lines descending. */
 int CompareLinesW(const void* a, const void* b);
+
+/* CompareLinesW for two texts under the given locale and flags. */
+int CompareLineTextsW(const WCHAR* first, const WCHAR* second, LCID locale, DWORD flags);
 int CompareLinesA(const void* a, const void* b);
 
 #endif

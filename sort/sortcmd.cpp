@@ -10,12 +10,13 @@
 #include "stablesort.h"
 #include "../common/platform.h"
 #include "../common/hostmsg.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
 #include "../common/instance.h"
 #include "../resources/resource.h"
 #include "../settings/settings.h"
 
 #include <assert.h>
-#include <stdlib.h>
 #include <string.h>
 
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
@@ -111,7 +112,7 @@ static WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
             size = bytes;
         if (size > (size_t)-1 - sizeof(LineChunk))
             return NULL;
-        LineChunk* added = (LineChunk*)malloc(sizeof(LineChunk) + size);
+        LineChunk* added = (LineChunk*)ZtoaAlloc(sizeof(LineChunk) + size);
         if (added == NULL)
             return NULL;
         added->used = 0;
@@ -138,7 +139,7 @@ static void FreeChunks(LineChunk* chunks)
 {
     while (chunks != NULL) {
         LineChunk* next = chunks->next;
-        free(chunks);
+        ZtoaFree(chunks);
         chunks = next;
     }
 }
@@ -171,7 +172,7 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t extraUnits, size_t* 
     }
     size_t room = (size_t)n + SPARE_UNITS;
     size_t bytes = 2 * (room + extraUnits);
-    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)malloc(bytes);
+    WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)ZtoaAlloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
@@ -185,7 +186,7 @@ static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t extraUnits, size_t* 
     text[room - 1] = L'\0';
     if (text[n - 1] != L'\0') {
         if (arena == NULL)
-            free(text);
+            ZtoaFree(text);
         *outcome = SORT_EDITOR_DISAGREES;
         return NULL;
     }
@@ -246,7 +247,7 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
         *style = Cr;
     else if (len >= 2 && text[len - 2] == L'\r' && text[len - 1] == L'\n')
         *style = CrLf;
-    free(text);
+    ZtoaFree(text);
     return TRUE;
 }
 
@@ -405,7 +406,7 @@ static SortOutcome CheckNeighbour(HWND hwndView, LONG y, BOOL wantLoneCr)
     if (text == NULL)
         return outcome;
     BOOL joins = wantLoneCr ? EndsInLoneCr(text) : text[0] == L'\n';
-    free(text);
+    ZtoaFree(text);
     return joins ? SORT_UNMOVABLE_LINE : SORT_DONE;
 }
 
@@ -445,7 +446,7 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want)
     if (text == NULL)
         return outcome == SORT_NO_MEMORY;
     BOOL same = SameText(text, want);
-    free(text);
+    ZtoaFree(text);
     return same;
 }
 
@@ -518,7 +519,7 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
     if (!DetectLineEndStyle(hwndView, &style) && range->takesLastLine)
         return SORT_EDITOR_DISAGREES;
 
-    WCHAR** lines = (WCHAR**)calloc(lineCount, sizeof(WCHAR*));
+    WCHAR** lines = (WCHAR**)ZtoaAllocZeroed(lineCount, sizeof(WCHAR*));
     if (lines == NULL)
         return SORT_NO_MEMORY;
 
@@ -544,7 +545,7 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
         SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
     FreeChunks(arena.chunks);
-    free(lines);
+    ZtoaFree(lines);
     SORT_STAGE(SORT_STAGE_FREED, fetched);
     return outcome;
 }

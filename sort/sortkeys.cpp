@@ -16,17 +16,27 @@
 ** more memory than the document itself, in a process that shares its
 ** address space with the editor.
 **
+** Making a key costs about half what comparing the same text with a line
+** that shares it does, but a comparison stops soon after the first unit
+** that differs, and a key never does. A range of long lines that differ
+** early, or of a handful of lines, is ordered by CompareStringW with the
+** stable sort instead, which gives the same order; so is a run whose keys
+** are long against its count, which would otherwise be made into keys
+** window after window, dozens of times over, where the comparator reads
+** each line only about log2(count) times.
+**
 ** Records and keys live in blocks of at most a few megabytes, never in one
 ** block the size of the document: a 32-bit editor that has run for a while
 ** has its address space in pieces, and the lines themselves fit there.
 */
 #include "sortkeys.h"
 #include "compare.h"
+#include "stablesort.h"
 #include "stages.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
 
-#include <stdlib.h>
 #include <string.h>
-#include <wchar.h>
 #include <algorithm>
 #include <iterator>
 
@@ -48,6 +58,11 @@
 #define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
 #define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
+/* What the roads cost under Wine, counted in the cost of one unit of text made into a key. */
+#define KEY_CALL_COST 10                      /* a call of LCMapStringW */
+#define COMPARE_CALL_COST 11                  /* a call of CompareStringW */
+#define COMPARE_SCAN_UNITS 64                 /* it reads both texts, one cost for this many units */
+#define COMPARE_SHARED_COST 2                 /* and compares each unit the texts share, at this cost */
 #define PREFETCH_AHEAD 8                      /* records read ahead when lines are picked in sorted order */
 
 /* Where a key stands against the key bytes that most lines share. */
@@ -156,7 +171,7 @@ static unsigned long long WordOf(const BYTE* key, DWORD length, DWORD offset)
 /* A new empty chunk of capacity bytes after chunk (or alone); NULL when no memory. */
 static KeyChunk* InsertChunk(KeyChunk* chunk, size_t capacity)
 {
-    KeyChunk* added = (KeyChunk*)malloc(offsetof(KeyChunk, data) + capacity);
+    KeyChunk* added = (KeyChunk*)ZtoaAlloc(offsetof(KeyChunk, data) + capacity);
     if (added == NULL)
         return NULL;
     added->capacity = capacity;
@@ -171,7 +186,7 @@ static void FreeKeyStore(KeyStore* store)
 {
     for (KeyChunk* chunk = store->first; chunk != NULL;) {
         KeyChunk* next = chunk->next;
-        free(chunk);
+        ZtoaFree(chunk);
         chunk = next;
     }
 }
@@ -298,10 +313,10 @@ static bool LengthRanksBefore(const KeyRecord& a, const KeyRecord& b)
 static BOOL GroupIdenticalTexts(RecordCursor run, size_t count, WCHAR** lines)
 {
     std::sort(run, run + count, [lines](const KeyRecord& a, const KeyRecord& b) {
-        int c = wcscmp(lines[a.index], lines[b.index]);
+        int c = CompareOrdinalW(lines[a.index], lines[b.index]);
         return c != 0 ? c < 0 : a.index < b.index;
     });
-    return wcscmp(lines[run[0].index], lines[run[count - 1].index]) == 0;
+    return CompareOrdinalW(lines[run[0].index], lines[run[count - 1].index]) == 0;
 }
 
 /*
@@ -322,7 +337,7 @@ static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepK
         const WCHAR* text = tb->lines[run[i].index];
         if (run[i].length <= offset)
             continue;
-        if (previous == NULL || wcscmp(previous, text) != 0) {
+        if (previous == NULL || CompareOrdinalW(previous, text) != 0) {
             if (i + 1 < count)
                 __builtin_prefetch(tb->lines[run[i + 1].index]);
             DWORD length;
@@ -409,6 +424,120 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
     return TRUE;
 }
 
+/* Orders two line slots (pointers into the range's lines) as the comparator does; context: CompareSettings. */
+static int CompareLineSlots(const void* a, const void* b, const void* context)
+{
+    const CompareSettings* settings = (const CompareSettings*)context;
+    return CompareLineTextsW(**(WCHAR** const*)a, **(WCHAR** const*)b, settings->locale, settings->flags);
+}
+
+/* Orders two lines as the comparator does; context: CompareSettings. */
+static int CompareLineAt(const void* a, const void* b, const void* context)
+{
+    const CompareSettings* settings = (const CompareSettings*)context;
+    return CompareLineTextsW(*(WCHAR* const*)a, *(WCHAR* const*)b, settings->locale, settings->flags);
+}
+
+/* The smallest n with 2^n >= count. */
+static size_t CeilLog2(size_t count)
+{
+    size_t log2 = 0;
+    while (log2 < 8 * sizeof(size_t) && ((size_t)1 << log2) < count)
+        log2++;
+    return log2;
+}
+
+/* The units two texts share before the first that differs. */
+static size_t SharedUnits(const WCHAR* a, const WCHAR* b)
+{
+    size_t n = 0;
+    while (a[n] != L'\0' && a[n] == b[n])
+        n++;
+    return n;
+}
+
+/*
+** Sets *units to the units of text that the lines compare. Returns FALSE
+** when a line is too long for LCMapStringW.
+*/
+static BOOL CountUnits(WCHAR** lines, size_t count, size_t* units)
+{
+    *units = 0;
+    for (size_t i = 0; i < count; i++) {
+        int len = ComparedLength(lines[i]);
+        if (len > KEY_MAX_LINE_UNITS)
+            return FALSE;
+        *units += (unsigned)len;
+    }
+    return TRUE;
+}
+
+/*
+** Whether ordering the whole range by CompareStringW costs less than
+** making a key for every line. A key costs KEY_CALL_COST and one for each
+** unit of its line; the stable sort makes about count * log2(count)
+** comparisons, each of which reads both lines and compares the units they
+** share. How far sorted neighbours share is judged from a sample of the
+** lines in ordinal order. Lines that only compare equal (case variants
+** under ignore case, say) share more than that, which makes the
+** comparator look cheaper than it is, never dearer.
+*/
+static BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, size_t units)
+{
+    const WCHAR* sample[SAMPLE_LINES + 1];
+    size_t samples = count < SAMPLE_LINES + 1 ? count : SAMPLE_LINES + 1;
+    for (size_t j = 0; j < samples; j++)
+        sample[j] = lines[j * (count - 1) / (samples - 1)];
+    std::sort(sample, sample + samples, [](const WCHAR* a, const WCHAR* b) { return CompareOrdinalW(a, b) < 0; });
+    size_t shared = 0;
+    for (size_t j = 1; j < samples; j++)
+        shared += SharedUnits(sample[j - 1], sample[j]);
+    size_t perKey = KEY_CALL_COST + units / count;
+    size_t perComparison = COMPARE_CALL_COST + units / count / (COMPARE_SCAN_UNITS / 2)
+                           + COMPARE_SHARED_COST * (shared / (samples - 1));
+    return perKey > CeilLog2(count) * perComparison;
+}
+
+/*
+** Orders run[0..count) by CompareStringW: the records are put in document
+** order and the lines sorted stably from there, which is the comparator
+** path's order. Only the records' indexes follow that order; nothing else
+** of them is read again. Returns FALSE when no memory had.
+*/
+static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
+{
+    WCHAR*** slots = (WCHAR***)ZtoaAlloc(count * sizeof(WCHAR**));
+    if (slots == NULL)
+        return FALSE;
+    std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) { return a.index < b.index; });
+    for (size_t i = 0; i < count; i++)
+        slots[i] = &tb->lines[run[i].index];
+    CompareSettings settings = { tb->locale, tb->flags };
+    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, &settings);
+    if (sorted)
+        for (size_t i = 0; i < count; i++)
+            run[i].index = (DWORD)(slots[i] - tb->lines);
+    ZtoaFree(slots);
+    return sorted;
+}
+
+/*
+** Whether a run whose whole keys are more than the store may keep costs
+** less by the comparator than window by window. Windows that keep tying
+** make every key again each KEPT_BYTES, up to WINDOWS_MAX_BYTES and once
+** whole after that; the stable sort compares each line about log2(count)
+** times, each unit compared costing COMPARE_SHARED_COST units of a key.
+*/
+static BOOL ComparatorCostsLess(size_t count, size_t need, DWORD tied)
+{
+    size_t average = need / count;
+    size_t windowed = average < WINDOWS_MAX_BYTES ? average : WINDOWS_MAX_BYTES;
+    size_t steps = windowed > tied ? (windowed - tied + KEPT_BYTES - 1) / KEPT_BYTES : 0;
+    if (average > WINDOWS_MAX_BYTES || tied >= WINDOWS_MAX_BYTES)
+        steps++;
+    return COMPARE_SHARED_COST * CeilLog2(count) < steps;
+}
+
 /*
 ** Orders the records run[0..count) of a run whose kept bytes tie. Their
 ** whole keys are made into the store, once for each distinct text, when
@@ -426,6 +555,8 @@ static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
         std::sort(run, run + count, LengthRanksBefore);
         return TRUE;
     }
+    if (need > tb->budget && ComparatorCostsLess(count, need, tied))
+        return OrderRunByComparator(run, count, tb);
     if (need > tb->budget)
         return OrderRunByWindows(run, count, tied, tb);
     return OrderRunByWholeKeys(run, count, tied, tb);
@@ -435,8 +566,8 @@ static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
 static void FreeRecords(KeyRecord** blocks, size_t blockCount)
 {
     for (size_t b = 0; b < blockCount; b++)
-        free(blocks[b]);
-    free(blocks);
+        ZtoaFree(blocks[b]);
+    ZtoaFree(blocks);
 }
 
 /* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
@@ -550,12 +681,12 @@ static BOOL BreakTies(RecordCursor records, size_t count, TieBreak* tb)
 */
 static KeyRecord** AllocateRecords(size_t count, size_t blockCount)
 {
-    KeyRecord** blocks = (KeyRecord**)calloc(blockCount, sizeof(KeyRecord*));
+    KeyRecord** blocks = (KeyRecord**)ZtoaAllocZeroed(blockCount, sizeof(KeyRecord*));
     if (blocks == NULL)
         return NULL;
     for (size_t b = 0; b < blockCount; b++) {
         size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
-        blocks[b] = (KeyRecord*)malloc(n * sizeof(KeyRecord));
+        blocks[b] = (KeyRecord*)ZtoaAlloc(n * sizeof(KeyRecord));
         if (blocks[b] == NULL) {
             FreeRecords(blocks, b);
             return NULL;
@@ -583,7 +714,8 @@ static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
 }
 
 /*
-** Sorts lines descending by their sort keys under locale and flags. The
+** Sorts lines descending by their sort keys under locale and flags, or
+** by the comparator where that costs less (the order is the same). The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
 ** they were, when a line is too long for a key, a key cannot be made or
 ** memory for the keys cannot be had; the caller then sorts with the
@@ -593,8 +725,13 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     if (count == 0)
         return TRUE;
-    if (count > MAX_RECORDS)
+    size_t units;
+    if (count > MAX_RECORDS || !CountUnits(lines, count, &units))
         return FALSE;
+    if (count < KEY_MIN_LINES || ComparatorCostsLessForRange(lines, count, units)) {
+        CompareSettings settings = { locale, flags };
+        return StableSortPointersWith((void**)lines, count, CompareLineAt, &settings);
+    }
     size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
     KeyRecord** blocks = AllocateRecords(count, blockCount);
     if (blocks == NULL)

@@ -15,6 +15,10 @@
 ** comparator instead. */
 #define KEY_MAX_LINE_UNITS (1 << 24)
 
+/* A range of fewer lines is ordered by the comparator: it needs too few
+** comparisons for keys to pay. */
+#define KEY_MIN_LINES 16
+
 BOOL KeysAgreeWithCompare(LCID locale, DWORD flags);
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags);
 

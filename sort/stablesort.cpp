@@ -5,13 +5,15 @@
 */
 #include "stablesort.h"
 
-#include <stdlib.h>
+#include "../common/memory.h"
+
 #include <string.h>
 
 #define INSERTION_RUN 16
 
 /* Sorts items[0..count) by insertion; stable. */
-static void InsertionSort(void** items, size_t count, PointerComparator comparator)
+template <typename Compare>
+static void InsertionSort(void** items, size_t count, Compare comparator)
 {
     for (size_t i = 1; i < count; i++) {
         void* item = items[i];
@@ -25,7 +27,8 @@ static void InsertionSort(void** items, size_t count, PointerComparator comparat
 }
 
 /* Merges the sorted runs from[lo..mid) and from[mid..hi) into to[lo..hi). */
-static void Merge(void** from, void** to, size_t lo, size_t mid, size_t hi, PointerComparator comparator)
+template <typename Compare>
+static void Merge(void** from, void** to, size_t lo, size_t mid, size_t hi, Compare comparator)
 {
     size_t i = lo, j = mid, k = lo;
     while (i < mid && j < hi) {
@@ -45,13 +48,14 @@ static void Merge(void** from, void** to, size_t lo, size_t mid, size_t hi, Poin
 ** Returns FALSE, leaving items as they were, when the scratch array of
 ** count pointers cannot be allocated.
 */
-BOOL StableSortPointers(void** items, size_t count, PointerComparator comparator)
+template <typename Compare>
+static BOOL StableSort(void** items, size_t count, Compare comparator)
 {
     if (count <= INSERTION_RUN) {
         InsertionSort(items, count, comparator);
         return TRUE;
     }
-    void** scratch = (void**)malloc(count * sizeof(void*));
+    void** scratch = (void**)ZtoaAlloc(count * sizeof(void*));
     if (scratch == NULL)
         return FALSE;
 
@@ -72,6 +76,19 @@ BOOL StableSortPointers(void** items, size_t count, PointerComparator comparator
     }
     if (from != items)
         memcpy(items, from, count * sizeof(void*));
-    free(scratch);
+    ZtoaFree(scratch);
     return TRUE;
+}
+
+BOOL StableSortPointers(void** items, size_t count, PointerComparator comparator)
+{
+    return StableSort(items, count, comparator);
+}
+
+/* StableSortPointers with a comparator that gets context with each pair. */
+BOOL StableSortPointersWith(void** items, size_t count, ContextComparator comparator, const void* context)
+{
+    return StableSort(items, count, [comparator, context](const void* a, const void* b) {
+        return comparator(a, b, context);
+    });
 }

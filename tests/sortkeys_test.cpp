@@ -294,16 +294,57 @@ TEST(SortKeysChunkTest, LongestLineForKeys)
 {
     std::wstring longest(KEY_MAX_LINE_UNITS, L'q');
     longest[KEY_MAX_LINE_UNITS - 1] = L'a';
-    std::wstring texts[] = { L"m\r\n", longest + L"\r\n" };
-    WCHAR* lines[] = { &texts[0][0], &texts[1][0] };
-    ASSERT_TRUE(SortLinesByKeys(lines, 2, 0x409, 0));
+    std::vector<std::wstring> texts(KEY_MIN_LINES, L"m\r\n");
+    texts[1] = longest + L"\r\n";
+    std::vector<WCHAR*> lines;
+    for (std::wstring& t : texts)
+        lines.push_back(&t[0]);
+    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
     EXPECT_EQ(lines[0], &texts[1][0]);
 
     texts[1].insert(texts[1].begin(), L'q');
-    lines[0] = &texts[0][0];
-    lines[1] = &texts[1][0];
-    EXPECT_FALSE(SortLinesByKeys(lines, 2, 0x409, 0));
+    for (size_t i = 0; i < texts.size(); i++)
+        lines[i] = &texts[i][0];
+    EXPECT_FALSE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
     EXPECT_EQ(lines[0], &texts[0][0]) << "lines as they were";
+}
+
+/*
+** Runs whose whole keys are long against their count (lines that share a
+** prefix of 25,000 characters, with repeats, case variants and the bare
+** prefix), ranges of fewer than KEY_MIN_LINES lines, one just at it, and
+** a range of long lines that differ early: the comparator's road through
+** them gives the comparator's order, equal lines in document order.
+*/
+TEST(SortKeysChunkTest, LongKeysAgainstTheirCount)
+{
+    g_seed = 23;
+    std::wstring prefix = Characters(25000, L'a', 26);
+    std::vector<std::wstring> texts;
+    while (texts.size() < 24) {
+        switch (NextRandom() % 4) {
+        case 0: texts.push_back(prefix + L"\r\n"); break;
+        case 1: texts.push_back(prefix + (NextRandom() % 2 ? L"Ab" : L"aB") + LineEnd()); break;
+        default: texts.push_back(prefix + RandomText(2) + LineEnd()); break;
+        }
+        if (NextRandom() % 3 == 0)
+            texts.push_back(RandomText(3) + L"\n");
+    }
+    ExpectKeyOrderIsComparatorOrder(texts, 0x409, 0, 0);
+    ExpectKeyOrderIsComparatorOrder(texts, 0x411, NORM_IGNORECASE, 1);
+    for (size_t count = 2; count <= KEY_MIN_LINES; count += 7) {
+        std::vector<std::wstring> few(texts.begin(), texts.begin() + count);
+        ExpectKeyOrderIsComparatorOrder(few, 0x409, NORM_IGNORECASE, (int)count);
+    }
+    std::vector<std::wstring> early;
+    while (early.size() < 60) {
+        std::wstring line = early.size() > 0 && NextRandom() % 3 == 0 ? early[NextRandom() % early.size()]
+                                                                     : Characters(3000, L'a', 26) + L"\r\n";
+        if (NextRandom() % 2)
+            line[NextRandom() % 3000] = (wchar_t)towupper(line[0]);
+        early.push_back(line);
+    }
+    ExpectKeyOrderIsComparatorOrder(early, 0x409, NORM_IGNORECASE, 2);
 }
 
 }  // namespace
