@@ -64,7 +64,8 @@ const DialogTexts kLanguages[] = {
     { 1252, L"Sort Lines (Descending)", L"&Locale:",
       { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
         L"Ignore &nonspacing characters (accents)", L"Ignore &symbols",
-        L"Ignore &width (full width = half width)", L"&Treat punctuation as symbols" },
+        L"Ignore &width (full width = half width)", L"&Treat punctuation as symbols",
+        L"Treat &digits as numbers" },
       L"OK", L"Cancel" },
 };
 
