@@ -6,6 +6,7 @@
 #include "settings.h"
 #include "../common/instance.h"
 #include "../common/platform.h"
+#include "../common/widefunc.h"
 #include "../resources/resource.h"
 
 #define LOCALE_TEXT_SIZE 1016

@@ -29,8 +29,8 @@ allowed_ADVAPI32="RegCloseKey RegCreateKeyExA RegDeleteKeyA RegEnumKeyA RegOpenK
 allowed_KERNEL32="CompareStringA EnumSystemLocalesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
     GetModuleHandleA GetProcAddress GetProcessHeap GetSystemDefaultLCID GetVersionExA HeapAlloc HeapFree
     IsDBCSLeadByte MultiByteToWideChar SetLastError WideCharToMultiByte lstrcpynA lstrlenA"
-allowed_USER32="CheckDlgButton DialogBoxParamA EndDialog GetDlgItem IsDlgButtonChecked LoadStringA MessageBoxA
-    SendMessageA SetWindowTextA"
+allowed_USER32="CheckDlgButton DialogBoxParamA EnableWindow EndDialog GetDlgItem IsDlgButtonChecked IsWindowEnabled
+    LoadCursorA LoadStringA MessageBoxA SendMessageA SetCursor SetWindowTextA"
 functions=$(awk -F'\t' '/DLL Name:/ { split($0, n, ": "); dll = toupper(n[2]); sub(/\.DLL$/, "", dll); next }
                        dll != "" && NF >= 3 && $3 ~ /^ *[0-9]+ +[A-Za-z_]/ { split($3, f, " "); print dll " " f[2] }
                        /^$/ { dll = "" }' <<<"$headers")
