@@ -61,7 +61,7 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
 void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
 void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
-HCURSOR HostCursorSeen(void);           /* the cursor as the last HM_GET_LINE found it */
+HCURSOR HostCursorSeen(void);           /* the cursor as the last HM_GET_LINE found it, while the log is kept */
 WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 
 /* The messages received, in order, since the last clear. */
