@@ -39,6 +39,7 @@ static UINT g_unanswered;                          /* a message left unanswered,
 static int g_lineCountOffset;                      /* a wrong line count's error */
 static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
 static HCURSOR g_cursorSeen;                       /* the cursor at the last HM_GET_LINE */
+static BOOL g_watchCursor;                         /* note the cursor at each HM_GET_LINE */
 static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE */
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
@@ -454,9 +455,9 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return g_selType;
         return (g_selStart.x != g_selEnd.x || g_selStart.y != g_selEnd.y) ? 1 : 0;
     case HM_GET_LINE:
-        /* GetCursor asks Wine's server: only a host that keeps the full
-           log (a test's) pays it, not one that sorts real documents. */
-        if (g_keepLog)
+        /* GetCursor asks Wine's server: only a test that watches the
+           cursor pays it, not a host that sorts real documents. */
+        if (g_watchCursor)
             g_cursorSeen = GetCursor();
         return OnGetLine((LineRequest*)wParam, (WCHAR*)lParam);
     case HM_INSERT_TEXT:
@@ -672,6 +673,12 @@ void HostSetLineCountOffset(int offset)
 int HostRedrawState(void)
 {
     return g_redraw;
+}
+
+void HostWatchCursor(BOOL watch)
+{
+    g_watchCursor = watch;
+    g_cursorSeen = NULL;
 }
 
 HCURSOR HostCursorSeen(void)

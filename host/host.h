@@ -61,7 +61,8 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
 void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
 void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
-HCURSOR HostCursorSeen(void);           /* the cursor as the last HM_GET_LINE found it, while the log is kept */
+void HostWatchCursor(BOOL watch);       /* TRUE: note the cursor at each HM_GET_LINE (a server call under Wine) */
+HCURSOR HostCursorSeen(void);           /* the cursor as the last watched HM_GET_LINE found it */
 WPARAM HostPassedEventValue(void);      /* last HM_PASS_EVENT_VALUE wParam */
 
 /* The messages received, in order, since the last clear. */

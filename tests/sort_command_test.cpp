@@ -408,6 +408,7 @@ TEST_F(SortCommandTest, WaitCursorShowsAndTheCursorComesBack)
         { L"b\r\nc\r\na\r\n", false },
         { std::wstring(nul, ARRAYSIZE(nul) - 1), true },
     };
+    HostWatchCursor(TRUE);
     for (const auto& r : runs) {
         SetCursor(cross);
         Sort(r.text, Pt(0, 0), Pt(3, 0));
@@ -417,6 +418,7 @@ TEST_F(SortCommandTest, WaitCursorShowsAndTheCursorComesBack)
         if (r.refused)
             EXPECT_EQ(HostMessageBoxCursor(), cross);
     }
+    HostWatchCursor(FALSE);
 }
 
 /*
