@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "address_space.h"
 #include "host/sortlines.h"
 
 namespace {
@@ -107,27 +108,11 @@ TEST_F(ReadDocumentTest, OutOfMemoryWhileWritingIsAFailure)
     HostSetText(std::wstring(8 << 20, L'a') + L"\r\n");
     wchar_t path[MAX_PATH];
     ASSERT_NE(GetTempFileNameW(L".", L"oom", 0, path), 0u);
-    std::vector<void*> reserved;
-    reserved.reserve(1 << 16);   /* growing it later would need the memory taken away */
-    for (SIZE_T size = 64 << 20; size >= (64 << 10); size /= 2) {
-        void* block;
-        while (reserved.size() < reserved.capacity()
-               && (block = VirtualAlloc(NULL, size, MEM_RESERVE, PAGE_NOACCESS)) != NULL)
-            reserved.push_back(block);
-    }
-    /* About 8 MB back: room for the batches, not for the 16 MB line. */
-    SIZE_T freed = 0;
-    while (freed < (8 << 20) && !reserved.empty()) {
-        MEMORY_BASIC_INFORMATION info;
-        VirtualQuery(reserved.back(), &info, sizeof(info));
-        freed += info.RegionSize;
-        VirtualFree(reserved.back(), 0, MEM_RELEASE);
-        reserved.pop_back();
-    }
+    /* About 8 MB left: room for the batches, not for the 16 MB line. */
+    std::vector<void*> reserved = TakeAddressSpace(8 << 20);
     Failure failure = { 0, L"" };
     BOOL saved = SaveDocument(path, ENC_UTF8, &failure);
-    for (void* block : reserved)
-        VirtualFree(block, 0, MEM_RELEASE);
+    ReleaseAddressSpace(reserved);
     DeleteFileW(path);
     ASSERT_FALSE(reserved.empty()) << "no address space could be reserved";
     EXPECT_FALSE(saved) << "a document that did not fit in memory was reported written";

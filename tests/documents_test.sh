@@ -4,20 +4,7 @@
 # files named like Windows devices; and the statuses of a sort that cannot
 # run (3) or bad input (2).
 set -uo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-fails=0
-passes=0
-
-cleanup() {
-    "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" \
-        reg delete 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f </dev/null >/dev/null 2>&1
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-pass() { passes=$((passes + 1)); echo "ok: $1"; }
-fail() { fails=$((fails + 1)); echo "FAILED: $1"; }
+. "$(dirname "$0")/shell_test_lib.sh"
 
 # run ARGS...: stdout to out, stderr to err, the status to $status.
 run() { "$root/scripts/sortlines" "$@" >"$work/out" 2>"$work/err"; status=$?; }

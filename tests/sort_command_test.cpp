@@ -5,6 +5,7 @@
 */
 #include <gtest/gtest.h>
 
+#include "address_space.h"
 #include "host/host.h"
 #include "registry_util.h"
 #include "resources/resource.h"
@@ -289,28 +290,12 @@ TEST_F(SortCommandTest, AddressSpaceRunningOutLeavesTheDocumentAndSaysSo)
     }
     HostSetText(text);
     HostKeepLog(FALSE);   /* a log of 600,000 messages would need memory too */
-    std::vector<void*> reserved;
-    reserved.reserve(1 << 16);   /* growing it later would need the memory taken away */
-    for (SIZE_T size = 64 << 20; size >= (64 << 10); size /= 2) {
-        void* block;
-        while (reserved.size() < reserved.capacity()
-               && (block = VirtualAlloc(NULL, size, MEM_RESERVE, PAGE_NOACCESS)) != NULL)
-            reserved.push_back(block);
-    }
-    /* Give back about 8 MB: room for a few of the lines, not for all 25 MB of them. */
-    SIZE_T freed = 0;
-    while (freed < (8 << 20) && !reserved.empty()) {
-        MEMORY_BASIC_INFORMATION info;
-        VirtualQuery(reserved.back(), &info, sizeof(info));
-        freed += info.RegionSize;
-        VirtualFree(reserved.back(), 0, MEM_RELEASE);
-        reserved.pop_back();
-    }
+    /* About 8 MB left: room for a few of the lines, not for all 25 MB of them. */
+    std::vector<void*> reserved = TakeAddressSpace(8 << 20);
     HostSelect(Pt(0, 0), Pt(300000, 0));
     HostClearMessages();
     g_onCommand(HostEditorWindow());
-    for (void* block : reserved)
-        VirtualFree(block, 0, MEM_RELEASE);
+    ReleaseAddressSpace(reserved);
     ASSERT_FALSE(reserved.empty()) << "no address space could be reserved";
     ExpectRefused(text);
 }

@@ -4,20 +4,7 @@
 # named is written; odd paths get true answers; running out of memory and
 # runs at once with different settings give the right status and result.
 set -uo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-fails=0
-passes=0
-
-cleanup() {
-    "$root/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$ZTOA_ARCH" \
-        reg delete 'HKCU\Software\Norvale\QuillonPlugIns\ZtoA' /f </dev/null >/dev/null 2>&1
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-pass() { passes=$((passes + 1)); echo "ok: $1"; }
-fail() { fails=$((fails + 1)); echo "FAILED: $1"; }
+. "$(dirname "$0")/shell_test_lib.sh"
 check() { local name=$1; shift; if "$@"; then pass "$name"; else fail "$name"; sed 's/^/  stderr: /' "$work/err"; fi; }
 
 # start NAME ARGS...: scripts/sortlines in the background as a terminal
