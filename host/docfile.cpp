@@ -492,6 +492,11 @@ BOOL SaveDocument(const wchar_t* output, Encoding encoding, Failure* failure)
             break;
     }
     EndHandoff(&saver.handoff);
+    /* The bytes reach the disk before the file can be renamed over the
+       user's: a crash after the rename must not leave an empty file. */
+    if (output != NULL && !saver.failed && GetFileType(saver.file) == FILE_TYPE_DISK
+            && !FlushFileBuffers(saver.file))
+        saver.failed = TRUE;
     if (output != NULL && !CloseHandle(saver.file))
         saver.failed = TRUE;
     if (saver.outOfMemory)
