@@ -118,7 +118,7 @@ HBITMAP PlugInLoadBitmap(const PlugIn* plugIn, UINT id)
 std::wstring SettingsKeyFor(const wchar_t* dllPath)
 {
     WCHAR path[MAX_PATH];
-    if (!SettingsKeyPathOfFileW(dllPath, path))
+    if (!SettingsKeyPathOfFile(dllPath, path))
         return std::wstring();
     return path;
 }

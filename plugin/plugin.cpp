@@ -1,6 +1,7 @@
 /*
-** The exports through which the host learns about the command, asks
-** whether it is available, passes it events, and makes requests.
+** The seven exports the host calls: the command itself, and those through
+** which the host learns about it, asks whether it is available, passes it
+** events, and makes requests.
 */
 #include "plugin.h"
 #include "../common/hostmsg.h"
@@ -8,11 +9,22 @@
 #include "../resources/resource.h"
 #include "../settings/propdlg.h"
 #include "../settings/settings.h"
+#include "../sort/sortcmd.h"
 
 #define SHORT_TEXT_SIZE 80
 #define MAX_COPY_SIZE 0x7FFFFFFF   /* lstrcpynA counts in an int */
 
 static LPARAM g_eventValue;   /* the value of the last EVT_SET_VALUE event */
+
+/*
+** Sorts the lines that the selection in the host's editor window touches
+** into descending order. Nothing is returned; a run that cannot sort
+** leaves the document as it was and tells the user why.
+*/
+extern "C" void WINAPI OnCommand(HWND hwndView)
+{
+    SortSelection(hwndView);
+}
 
 /*
 ** Whether the sort command is available: not while the host's guard

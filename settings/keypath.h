@@ -10,8 +10,8 @@
 
 #define PLUGINS_KEY_PATH      "Software\\Norvale\\QuillonPlugIns"   /* the host's, shared by all plug-ins */
 #define SETTINGS_KEY_PREFIX   PLUGINS_KEY_PATH "\\"
-#define SETTINGS_KEY_PREFIX_W L"" PLUGINS_KEY_PATH L"\\"
 
-BOOL SettingsKeyPathOfFileW(const WCHAR* modulePath, WCHAR* path);
+BOOL SettingsKeyPathOfFile(const char* modulePath, char* path);
+BOOL SettingsKeyPathOfFile(const WCHAR* modulePath, WCHAR* path);
 
 #endif

@@ -66,7 +66,7 @@ static LCID LcidOfString(const char* text)
 ** read, or that the list already holds, is left out. Always returns TRUE
 ** so that the enumeration runs to its end.
 */
-BOOL CALLBACK AddLocaleToList(LPSTR localeString)
+static BOOL CALLBACK AddLocaleToList(LPSTR localeString)
 {
     LCID lcid = LcidOfString(localeString);
     char text[LOCALE_TEXT_SIZE];
@@ -144,16 +144,14 @@ static void OnInitDialog(HWND dialog)
         SetWindowTextA(dialog, caption);
 
     /* Without a readable key the dialog shows the defaults. */
-    DWORD locale = GetSystemDefaultLCID();
-    DWORD flags = 0;
-    LoadSettings(&locale, &flags);
+    CompareSettings settings = LoadCompareSettings();
 
     HWND list = GetDlgItem(dialog, IDC_LOCALE);
     g_hwndLocaleList = list;
     FillLocaleList();
     g_hwndLocaleList = NULL;
-    SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, locale), 0);
-    ShowFlags(dialog, flags);
+    SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, settings.locale), 0);
+    ShowFlags(dialog, settings.flags);
 }
 
 /*

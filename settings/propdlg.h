@@ -7,7 +7,6 @@
 #include <windows.h>
 
 INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL CALLBACK AddLocaleToList(LPSTR localeString);
 
 #ifdef ZTOA_TEST_SEAMS
 extern DWORD g_flagsRejectedForTest;   /* flags the test build takes as rejected */

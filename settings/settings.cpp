@@ -17,30 +17,42 @@
 /* The longest name of a registry key, terminator included. */
 #define MAX_KEY_NAME 256
 
-/* The module's path and its full form, in the ANSI code page or in UTF-16. */
+/* The module's path, its full form, and its key, in the ANSI code page or in UTF-16. */
 static DWORD ModuleFileName(char* path, DWORD size) { return GetModuleFileNameA(g_hInstance, path, size); }
 static DWORD ModuleFileName(WCHAR* path, DWORD size) { return GetModuleFileNameW(g_hInstance, path, size); }
-static DWORD FullPathName(const char* path, DWORD size, char* full, char** name)
+static DWORD FullPathName(const char* path, DWORD size, char* full) { return GetFullPathNameA(path, size, full, NULL); }
+static DWORD FullPathName(const WCHAR* path, DWORD size, WCHAR* full)
 {
-    return GetFullPathNameA(path, size, full, name);
+    return GetFullPathNameW(path, size, full, NULL);
 }
-static DWORD FullPathName(const WCHAR* path, DWORD size, WCHAR* full, WCHAR** name)
+static LONG OpenKey(const char* path, REGSAM access, HKEY* key)
 {
-    return GetFullPathNameW(path, size, full, name);
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, key);
+}
+static LONG OpenKey(const WCHAR* path, REGSAM access, HKEY* key)
+{
+    return RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, key);
+}
+static LONG CreateKey(const char* path, REGSAM access, HKEY* key)
+{
+    return RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL);
+}
+static LONG CreateKey(const WCHAR* path, REGSAM access, HKEY* key)
+{
+    return RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL);
 }
 
 /* The longest path, in characters, that the module's path is looked for in. */
 #define MAX_LONG_PATH 32768
 
 /*
-** Returns this module's full path in a buffer that the caller frees, and
-** points *fileName at its file name within it. The buffers grow until the
-** path fits, so that a module deep in folders (a path of MAX_PATH
-** characters and more) still finds its key. Returns NULL when the path
-** cannot be had or no memory can be had for it.
+** Returns this module's full path in a buffer that the caller frees. The
+** buffers grow until the path fits, so that a module deep in folders (a
+** path of MAX_PATH characters and more) still finds its key. Returns NULL
+** when the path cannot be had or no memory can be had for it.
 */
 template <typename Char>
-static Char* GetModuleFullPath(Char** fileName)
+static Char* GetModuleFullPath(void)
 {
     Char* modulePath = NULL;
     BOOL fits = FALSE;
@@ -57,15 +69,12 @@ static Char* GetModuleFullPath(Char** fileName)
     }
     Char* fullPath = NULL;
     if (fits) {
-        DWORD room = FullPathName(modulePath, 0, NULL, NULL);
+        DWORD room = FullPathName(modulePath, 0, (Char*)NULL);
         fullPath = room > 0 ? (Char*)ZtoaAlloc(room * sizeof(Char)) : NULL;
-        *fileName = NULL;
-        DWORD got = fullPath != NULL ? FullPathName(modulePath, room, fullPath, fileName) : 0;
+        DWORD got = fullPath != NULL ? FullPathName(modulePath, room, fullPath) : 0;
         if (got == 0 || got >= room) {
             ZtoaFree(fullPath);
             fullPath = NULL;
-        } else if (*fileName == NULL) {
-            *fileName = fullPath;
         }
     }
     ZtoaFree(modulePath);
@@ -73,98 +82,52 @@ static Char* GetModuleFullPath(Char** fileName)
 }
 
 /*
-** Fills title (MAX_PATH bytes) with the file name of this module cut at
-** its first dot, so that Tools.Sort.dll gives "Tools". The dot is looked
-** for character by character in the ANSI code page, so the trail byte of
-** a double-byte character is never taken for a dot.
-** Returns FALSE when the module's path cannot be had.
-*/
-BOOL GetModuleTitle(char* title)
-{
-    char* fileName;
-    char* fullPath = GetModuleFullPath(&fileName);
-    if (fullPath == NULL)
-        return FALSE;
-
-    char* p = fileName;
-    while (*p != '\0' && *p != '.') {
-        if (IsDBCSLeadByte((BYTE)*p) && p[1] != '\0')
-            p += 2;
-        else
-            p += 1;
-    }
-    *p = '\0';
-    lstrcpynA(title, fileName, MAX_PATH);
-    ZtoaFree(fullPath);
-    return TRUE;
-}
-
-/*
-** Fills path (MAX_PATH bytes) with the key path of this module's settings
-** in the ANSI code page. Returns FALSE when the title cannot be formed, is
-** empty (it would name the key all plug-ins share) or the whole path would
-** not fit: a cut-off path would name some other key.
-*/
-BOOL GetSettingsKeyPath(char* path)
-{
-    char title[MAX_PATH];
-    if (!GetModuleTitle(title))
-        return FALSE;
-    size_t prefixLen = ARRAYSIZE(SETTINGS_KEY_PREFIX) - 1;
-    size_t titleLen = (size_t)lstrlenA(title);
-    if (titleLen == 0 || prefixLen + titleLen >= MAX_PATH)
-        return FALSE;
-    memcpy(path, SETTINGS_KEY_PREFIX, prefixLen);
-    memcpy(path + prefixLen, title, titleLen + 1);
-    return TRUE;
-}
-
-/*
 ** Fills path (MAX_PATH characters) with the key path of this module's
-** settings, formed from the module's wide file name. Two copies whose
-** names differ only in characters that the ANSI code page lacks so get
-** keys of their own, while every name the code page can spell keeps the
-** key that its ANSI form names. Returns FALSE as GetSettingsKeyPath does.
+** settings, formed from the module's file name in the character set of
+** Char. On the NT family the key is formed from the wide name: two copies
+** whose names differ only in characters that the ANSI code page lacks so
+** get keys of their own, while every name the code page can spell keeps
+** the key that its ANSI form names. Returns FALSE when the path cannot be
+** formed (see SettingsKeyPathOfFile).
 */
-static BOOL GetSettingsKeyPathW(WCHAR* path)
+template <typename Char>
+static BOOL GetKeyPath(Char* path)
 {
-    WCHAR* fileName;
-    WCHAR* fullPath = GetModuleFullPath(&fileName);
-    BOOL formed = fullPath != NULL && SettingsKeyPathOfFileW(fullPath, path);
+    Char* fullPath = GetModuleFullPath<Char>();
+    BOOL formed = fullPath != NULL && SettingsKeyPathOfFile(fullPath, path);
     ZtoaFree(fullPath);
     return formed;
 }
 
-/*
-** Opens this module's settings key with access, creating it when it is
-** missing. A key that exists is opened, not created, so that a key the
-** user may read but not write still gives its settings. The NT family
-** names it by the module's wide file name, the others by its ANSI one.
-** Returns NULL when the path cannot be formed or the key cannot be opened.
-*/
-HKEY OpenSettingsKey(REGSAM access)
+/* The key path of this module's settings in the ANSI code page; see GetKeyPath. */
+BOOL GetSettingsKeyPath(char* path)
 {
+    return GetKeyPath(path);
+}
+
+/*
+** Opens the key at path with access, creating it when it is missing. A
+** key that exists is opened, not created, so that a key the user may read
+** but not write still gives its settings. Returns NULL when the path
+** cannot be formed or the key cannot be opened.
+*/
+template <typename Char>
+static HKEY OpenKeyOfModule(REGSAM access)
+{
+    Char path[MAX_PATH];
+    if (!GetKeyPath(path))
+        return NULL;
     HKEY key = NULL;
-    DWORD disposition = 0;
-    LONG rc;
-    if (IsNtPlatform()) {
-        WCHAR path[MAX_PATH];
-        if (!GetSettingsKeyPathW(path))
-            return NULL;
-        rc = RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, &key);
-        if (rc == ERROR_FILE_NOT_FOUND)
-            rc = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
-                                 &disposition);
-    } else {
-        char path[MAX_PATH];
-        if (!GetSettingsKeyPath(path))
-            return NULL;
-        rc = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, access, &key);
-        if (rc == ERROR_FILE_NOT_FOUND)
-            rc = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, &key,
-                                 &disposition);
-    }
+    LONG rc = OpenKey(path, access, &key);
+    if (rc == ERROR_FILE_NOT_FOUND)
+        rc = CreateKey(path, access, &key);
     return rc == ERROR_SUCCESS ? key : NULL;
+}
+
+/* This module's settings key, named by its wide file name on the NT family, by its ANSI one elsewhere. */
+static HKEY OpenSettingsKey(REGSAM access)
+{
+    return IsNtPlatform() ? OpenKeyOfModule<WCHAR>(access) : OpenKeyOfModule<char>(access);
 }
 
 /*
@@ -174,7 +137,7 @@ HKEY OpenSettingsKey(REGSAM access)
 ** shorter one leaves unfilled reading as 0. Text ("411" as REG_SZ would read
 ** as 0x313134) and longer values are not numbers the dialog stored.
 */
-DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
+static DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
 {
     if (key == NULL)
         return defaultValue;
@@ -188,7 +151,7 @@ DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
     return value;
 }
 
-void WriteDwordValue(HKEY key, const char* name, DWORD value)
+static void WriteDwordValue(HKEY key, const char* name, DWORD value)
 {
     if (key == NULL)
         return;
@@ -196,18 +159,39 @@ void WriteDwordValue(HKEY key, const char* name, DWORD value)
 }
 
 /*
-** Reads the locale and flags. Returns FALSE, writing neither output, when
-** the key can be neither opened nor created.
+** Whether this Windows compares under locale and flags: a locale it does
+** not know, or a flag it does not, makes every comparison fail, and the
+** lines would merely be rewritten in the order they had. The 9x family
+** compares in the ANSI code page, the NT family in UTF-16.
 */
-BOOL LoadSettings(DWORD* locale, DWORD* flags)
+CompareSettings CompareSettingsOf(LCID locale, DWORD flags)
 {
+    CompareSettings settings;
+    settings.locale = locale;
+    settings.flags = flags;
+    if (IsNtPlatform())
+        settings.accepted = CompareStringW(locale, flags, L"a", 1, L"b", 1) != 0;
+    else
+        settings.accepted = CompareStringA(locale, flags, "a", 1, "b", 1) != 0;
+    return settings;
+}
+
+/*
+** The stored locale and flags, and whether this Windows accepts them. A
+** missing or unreadable value, or a key that can be neither opened nor
+** created, gives the default: the system's default locale, no flags.
+*/
+CompareSettings LoadCompareSettings(void)
+{
+    LCID locale = GetSystemDefaultLCID();
+    DWORD flags = 0;
     HKEY key = OpenSettingsKey(KEY_READ);
-    if (key == NULL)
-        return FALSE;
-    *locale = ReadDwordValue(key, "Locale", GetSystemDefaultLCID());
-    *flags = ReadDwordValue(key, "Flags", 0);
-    RegCloseKey(key);
-    return TRUE;
+    if (key != NULL) {
+        locale = ReadDwordValue(key, "Locale", locale);
+        flags = ReadDwordValue(key, "Flags", flags);
+        RegCloseKey(key);
+    }
+    return CompareSettingsOf(locale, flags);
 }
 
 BOOL SaveSettings(DWORD locale, DWORD flags)
@@ -260,11 +244,11 @@ BOOL DeleteSettings(void)
 {
     if (IsNtPlatform()) {
         WCHAR path[MAX_PATH];
-        return !GetSettingsKeyPathW(path) || DeleteKeyTreeW(HKEY_CURRENT_USER, path, 0);
+        return !GetKeyPath(path) || DeleteKeyTreeW(HKEY_CURRENT_USER, path, 0);
     }
     /* The other family's RegDeleteKey takes the keys below with it. */
     char path[MAX_PATH];
-    if (!GetSettingsKeyPath(path))
+    if (!GetKeyPath(path))
         return TRUE;
     LONG rc = RegDeleteKeyA(HKEY_CURRENT_USER, path);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;

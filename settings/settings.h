@@ -1,21 +1,24 @@
 /*
-** The comparison settings in the registry: "Locale" and "Flags" under
-** HKEY_CURRENT_USER\Software\Norvale\QuillonPlugIns\<module title>.
+** The comparison settings: "Locale" and "Flags" in the registry under
+** HKEY_CURRENT_USER\Software\Norvale\QuillonPlugIns\<module title>, read
+** as one value with the defaults filled in.
 */
 #ifndef ZTOA_SETTINGS_H
 #define ZTOA_SETTINGS_H
 
 #include <windows.h>
 
-#include "keypath.h"
+/* The settings one sort runs under. */
+typedef struct CompareSettings {
+    LCID  locale;    /* passed unchanged to CompareString and LCMapString */
+    DWORD flags;     /* likewise */
+    BOOL  accepted;  /* whether this Windows compares under them at all */
+} CompareSettings;
 
-BOOL GetModuleTitle(char* title);
-BOOL GetSettingsKeyPath(char* path);
-HKEY OpenSettingsKey(REGSAM access);
-DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue);
-void WriteDwordValue(HKEY key, const char* name, DWORD value);
-BOOL LoadSettings(DWORD* locale, DWORD* flags);
+CompareSettings LoadCompareSettings(void);
+CompareSettings CompareSettingsOf(LCID locale, DWORD flags);
 BOOL SaveSettings(DWORD locale, DWORD flags);
 BOOL DeleteSettings(void);
+BOOL GetSettingsKeyPath(char* path);
 
 #endif

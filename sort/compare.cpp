@@ -5,10 +5,16 @@
 */
 #include "compare.h"
 #include "../common/memory.h"
-#include "../common/platform.h"
 #include "../common/widefunc.h"
 
-CompareSettings g_compareSettings;   /* the locale and flags of the running sort */
+/* The settings of the running sort. The qsort-shaped comparators are
+   given nothing else, so they read them here. */
+static CompareSettings g_compareSettings;   /* written by UseCompareSettings alone */
+
+void UseCompareSettings(const CompareSettings* settings)
+{
+    g_compareSettings = *settings;
+}
 
 /*
 ** Returns len shortened by the line end at the end of text: one CR or LF,
@@ -34,18 +40,6 @@ static int InvertCompareResult(int result)
     return 0;
 }
 
-/*
-** Whether the platform's comparison takes the current locale and flags. A
-** locale it does not know, or a flag it does not, makes every comparison
-** fail, and the lines would merely be rewritten in the order they had.
-*/
-BOOL CompareSettingsAccepted(void)
-{
-    if (IsNtPlatform())
-        return CompareStringW(g_compareSettings.locale, g_compareSettings.flags, L"a", 1, L"b", 1) != 0;
-    return CompareStringA(g_compareSettings.locale, g_compareSettings.flags, "a", 1, "b", 1) != 0;
-}
-
 int ComparedLength(const WCHAR* text)
 {
     return TrimLineEnd(text, lstrlenW(text));
@@ -55,14 +49,14 @@ int CompareLinesW(const void* a, const void* b)
 {
     const WCHAR* first = *(const WCHAR* const*)a;
     const WCHAR* second = *(const WCHAR* const*)b;
-    return CompareLineTextsW(first, second, g_compareSettings.locale, g_compareSettings.flags);
+    return CompareLineTextsW(first, second, &g_compareSettings);
 }
 
-int CompareLineTextsW(const WCHAR* first, const WCHAR* second, LCID locale, DWORD flags)
+int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSettings* settings)
 {
     if (first == NULL || second == NULL)
         return 0;
-    return InvertCompareResult(CompareStringW(locale, flags, first, ComparedLength(first),
+    return InvertCompareResult(CompareStringW(settings->locale, settings->flags, first, ComparedLength(first),
                                               second, ComparedLength(second)));
 }
 

@@ -1,19 +1,15 @@
 /*
-** The comparison of two line texts under the current settings.
+** The comparison of two line texts under the running sort's settings.
 */
 #ifndef ZTOA_COMPARE_H
 #define ZTOA_COMPARE_H
 
 #include <windows.h>
 
-typedef struct CompareSettings {
-    LCID  locale;  /* passed unchanged to CompareString */
-    DWORD flags;   /* passed unchanged to CompareString */
-} CompareSettings;
+#include "../settings/settings.h"
 
-extern CompareSettings g_compareSettings;   /* written by each sort, read by the comparators */
-
-BOOL CompareSettingsAccepted(void);
+/* Gives the comparators below the settings of the sort that is about to run. */
+void UseCompareSettings(const CompareSettings* settings);
 
 /* The length of a line's text without its line end: what is compared of it. */
 int ComparedLength(const WCHAR* text);
@@ -21,9 +17,9 @@ int ComparedLength(const WCHAR* text);
 /* qsort-style comparators over arrays of WCHAR* line texts: the greater
 ** line ranks first, so an ascending sort by them leaves lines descending. */
 int CompareLinesW(const void* a, const void* b);
-
-/* CompareLinesW for two texts under the given locale and flags. */
-int CompareLineTextsW(const WCHAR* first, const WCHAR* second, LCID locale, DWORD flags);
 int CompareLinesA(const void* a, const void* b);
+
+/* CompareLinesW for two texts under the given settings. */
+int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSettings* settings);
 
 #endif

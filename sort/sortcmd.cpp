@@ -7,6 +7,7 @@
 #include "sortcmd.h"
 #include "sortkeys.h"
 #include "stages.h"
+#include "linememory.h"
 #include "stablesort.h"
 #include "../common/platform.h"
 #include "../common/hostmsg.h"
@@ -14,7 +15,6 @@
 #include "../common/widefunc.h"
 #include "../common/instance.h"
 #include "../resources/resource.h"
-#include "../settings/settings.h"
 
 #include <assert.h>
 #include <string.h>
@@ -40,30 +40,6 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 /* Largest line size (in UTF-16 units) whose buffer, all its room included, fits in 32 bits. */
 #define MAX_LINE_UNITS (0x7FFFFFFF - SPARE_UNITS - LINE_END_UNITS)
 
-/* The fetched lines' memory is taken from the heap at most this much at a time. */
-#define LINE_CHUNK_BYTES (1 << 20)
-#define FIRST_CHUNK_BYTES (1 << 16)   /* before any line's length is known */
-
-/*
-** A piece of the fetched lines' memory, the lines end to end in it. One
-** allocation a line cost the fetch about 0.12 s and the free 0.17 s for a
-** million lines, and a heap header a line besides; a few chunks cost
-** nothing worth measuring. The chunks are chained, newest first.
-*/
-typedef struct LineChunk {
-    struct LineChunk* next;
-    size_t used;            /* bytes given out */
-    size_t size;            /* bytes that follow the header */
-} LineChunk;
-
-/* The chunks of one run, and what sizes the next. */
-typedef struct LineArena {
-    LineChunk* chunks;      /* newest first */
-    size_t linesLeft;       /* lines still to be fetched */
-    size_t linesTaken;      /* lines fetched so far */
-    size_t bytesTaken;      /* and the bytes they took */
-} LineArena;
-
 /* How a run ended: sorted, nothing to do, or why the lines were not sorted. */
 enum SortOutcome {
     SORT_DONE = 0,
@@ -85,64 +61,6 @@ typedef struct LineRange {
     LRESULT docLines;      /* the document's line count, as the host reported it */
     BOOL takesLastLine;    /* the range ends with the document's last line, which has no line end */
 } LineRange;
-
-/*
-** Takes bytes for one line from the newest chunk of the arena, or from a
-** new chunk when that one lacks the room. A new chunk is as large as the
-** lines still to come are expected to need (as long as those before them
-** on average), a sixteenth more, and at most LINE_CHUNK_BYTES (the first
-** at most FIRST_CHUNK_BYTES), so that a short range does not hold memory
-** it never fills. A line too large
-** for a chunk gets one of its own, put behind the newest so that the
-** newest's room is not lost. Returns NULL when no memory can be had.
-*/
-static WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
-{
-    LineChunk* chunk = arena->chunks;
-    if (chunk == NULL || chunk->size - chunk->used < bytes) {
-        size_t average = arena->linesTaken > 0 ? arena->bytesTaken / arena->linesTaken : bytes;
-        size_t lines = arena->linesLeft > 0 ? arena->linesLeft : 1;
-        size_t size = average <= LINE_CHUNK_BYTES / lines ? average * lines : LINE_CHUNK_BYTES;
-        size += size / 16;
-        /* One line says little of the others: the first chunk stays small. */
-        size_t most = arena->linesTaken > 0 ? LINE_CHUNK_BYTES : FIRST_CHUNK_BYTES;
-        if (size > most)
-            size = most;
-        if (size < bytes)
-            size = bytes;
-        if (size > (size_t)-1 - sizeof(LineChunk))
-            return NULL;
-        LineChunk* added = (LineChunk*)ZtoaAlloc(sizeof(LineChunk) + size);
-        if (added == NULL)
-            return NULL;
-        added->used = 0;
-        added->size = size;
-        if (chunk != NULL && bytes >= LINE_CHUNK_BYTES) {
-            added->next = chunk->next;
-            chunk->next = added;
-        } else {
-            added->next = chunk;
-            arena->chunks = added;
-        }
-        chunk = added;
-    }
-    WCHAR* memory = (WCHAR*)((BYTE*)(chunk + 1) + chunk->used);
-    chunk->used += bytes;
-    arena->bytesTaken += bytes;
-    arena->linesTaken++;
-    if (arena->linesLeft > 0)
-        arena->linesLeft--;
-    return memory;
-}
-
-static void FreeChunks(LineChunk* chunks)
-{
-    while (chunks != NULL) {
-        LineChunk* next = chunks->next;
-        ZtoaFree(chunks);
-        chunks = next;
-    }
-}
 
 /*
 ** Reads logical line yLine, line end included, NUL-terminated, into memory
@@ -252,22 +170,19 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 }
 
 /*
-** Sorts lines descending under g_compareSettings; lines that compare equal
-** keep their document order. On the NT platform the lines are sorted by
-** sort keys where those are sure to agree with CompareStringW, which gives
-** the same order in a fraction of the time; otherwise, or when the keys
-** cannot be made, by CompareLinesW. Elsewhere by CompareLinesA. The order
-** is stable: lines that compare equal (case variants under ignore case,
-** say) keep the order they had.
+** Sorts lines descending under settings, which the comparators have been
+** given; lines that compare equal keep their document order. On the NT
+** platform the lines are sorted by sort keys where those are sure to
+** agree with CompareStringW, which gives the same order in a fraction of
+** the time; otherwise, or when the keys cannot be made, by CompareLinesW.
+** Elsewhere by CompareLinesA.
 ** Returns FALSE, leaving lines as they were, when no memory could be had.
 */
-static BOOL OrderLines(WCHAR** lines, size_t count)
+static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
-    LCID locale = g_compareSettings.locale;
-    DWORD flags = g_compareSettings.flags;
     if (!IsNtPlatform())
         return StableSortPointers((void**)lines, count, CompareLinesA);
-    if (KeysAgreeWithCompare(locale, flags) && SortLinesByKeys(lines, count, locale, flags)) {
+    if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings->locale, settings->flags)) {
         SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }
@@ -286,19 +201,6 @@ static BOOL ConvertPosition(HWND hwndView, const POINT* logical, POINT* view)
     view->x = view->y = -1;
     SendMessageA(hwndView, HM_CONVERT_POSITION, (WPARAM)logical, (LPARAM)view);
     return view->x >= 0 && view->y >= 0;
-}
-
-/*
-** Loads the settings into g_compareSettings; the system default locale and
-** no flags when the settings key cannot be opened.
-*/
-static void LoadCompareSettings(void)
-{
-    DWORD locale = GetSystemDefaultLCID();
-    DWORD flags = 0;
-    LoadSettings(&locale, &flags);
-    g_compareSettings.locale = locale;
-    g_compareSettings.flags = flags;
 }
 
 /*
@@ -488,14 +390,8 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
     SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
     SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
     SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
-    for (size_t i = 0; i < count; i++) {
-        /* The lines are now in sorted order, scattered over memory:
-           have the next one on its way to the cache while the host
-           copies this one, or every insert waits on memory. */
-        if (i + 1 < count)
-            __builtin_prefetch(lines[i + 1]);
+    for (size_t i = 0; i < count; i++)
         SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
-    }
     /* The end line exists only now when the last line got its line end. */
     if (ConvertPosition(hwndView, &range->start, &viewStart) && ConvertPosition(hwndView, &range->end, &viewEnd))
         SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
@@ -510,7 +406,7 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
 ** order that can stand; until then the document is as it was. Every
 ** buffer is back when it returns.
 */
-static SortOutcome SortRange(HWND hwndView, const LineRange* range)
+static SortOutcome SortRange(HWND hwndView, const LineRange* range, const CompareSettings* settings)
 {
     size_t lineCount = (size_t)(range->end.y - range->start.y);
     assert(lineCount >= 2 && range->start.x == 0 && range->end.x == 0);
@@ -536,7 +432,7 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
     if (outcome == SORT_DONE && range->takesLastLine)
         lastLineUnits = (size_t)lstrlenW(lines[lineCount - 1]) - (size_t)lstrlenW(g_lineEndText[style]);
 
-    if (outcome == SORT_DONE && !OrderLines(lines, lineCount))
+    if (outcome == SORT_DONE && !OrderLines(lines, lineCount, settings))
         outcome = SORT_NO_MEMORY;
     if (outcome == SORT_DONE)
         outcome = CheckJoins(hwndView, range, lines, lineCount, emptyLfLine);
@@ -550,6 +446,29 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
     return outcome;
 }
 
+/* The string resource and the message box in the ANSI code page or in UTF-16. */
+static void LoadText(UINT id, char* text, int size) { LoadStringA(g_hInstance, id, text, size); }
+static void LoadText(UINT id, WCHAR* text, int size) { LoadStringW(g_hInstance, id, text, size); }
+static void ShowBox(HWND owner, const char* text, const char* caption)
+{
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
+}
+static void ShowBox(HWND owner, const WCHAR* text, const WCHAR* caption)
+{
+    MessageBoxW(owner, text, caption, MB_OK | MB_ICONWARNING);
+}
+
+/* Shows string id as a warning over the editor, in the character set of Char. */
+template <typename Char>
+static void ShowSortMessageIn(HWND hwndView, UINT id)
+{
+    Char text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
+    text[0] = caption[0] = 0;
+    LoadText(id, text, MESSAGE_TEXT_SIZE);
+    LoadText(IDS_MENU_TEXT, caption, MESSAGE_TEXT_SIZE);
+    ShowBox(hwndView, text, caption);
+}
+
 /*
 ** Tells the user, in a message box over the editor, why the lines were not
 ** sorted. The NT family shows the text as the module holds it; the others
@@ -557,19 +476,10 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range)
 */
 static void ShowSortMessage(HWND hwndView, UINT id)
 {
-    if (IsNtPlatform()) {
-        WCHAR text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
-        text[0] = caption[0] = L'\0';
-        LoadStringW(g_hInstance, id, text, ARRAYSIZE(text));
-        LoadStringW(g_hInstance, IDS_MENU_TEXT, caption, ARRAYSIZE(caption));
-        MessageBoxW(hwndView, text, caption, MB_OK | MB_ICONWARNING);
-    } else {
-        char text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
-        text[0] = caption[0] = '\0';
-        LoadStringA(g_hInstance, id, text, ARRAYSIZE(text));
-        LoadStringA(g_hInstance, IDS_MENU_TEXT, caption, ARRAYSIZE(caption));
-        MessageBoxA(hwndView, text, caption, MB_OK | MB_ICONWARNING);
-    }
+    if (IsNtPlatform())
+        ShowSortMessageIn<WCHAR>(hwndView, id);
+    else
+        ShowSortMessageIn<char>(hwndView, id);
 }
 
 /* The message that tells the user of an outcome, or 0 when there is nothing to tell. */
@@ -593,18 +503,19 @@ static UINT OutcomeMessage(SortOutcome outcome)
 */
 void SortSelection(HWND hwndView)
 {
-    LoadCompareSettings();
+    CompareSettings settings = LoadCompareSettings();
+    UseCompareSettings(&settings);
 
     LineRange range;
     SortOutcome outcome = GetLineRange(hwndView, &range);
     if (outcome == SORT_NOTHING)
         return;
     /* Settings the platform rejects would compare every pair equal. */
-    if (outcome == SORT_DONE && !CompareSettingsAccepted())
+    if (outcome == SORT_DONE && !settings.accepted)
         outcome = SORT_SETTINGS_REJECTED;
     if (outcome == SORT_DONE) {
         HCURSOR previous = SetCursor(LoadCursor(NULL, IDC_WAIT));
-        outcome = SortRange(hwndView, &range);
+        outcome = SortRange(hwndView, &range, &settings);
         SetCursor(previous);
     }
     UINT message = OutcomeMessage(outcome);

@@ -6,8 +6,7 @@
 
 #include <windows.h>
 
-/* The first size of the chunks that keys are made into; later ones grow. */
-#define KEY_CHUNK_FIRST_BYTES 4096
+#include "../settings/settings.h"
 
 /* Lines whose compared text is longer than this, in UTF-16 units, are not
 ** given to LCMapStringW (lines of some 70 million units crash it under
@@ -19,7 +18,7 @@
 ** comparisons for keys to pay. */
 #define KEY_MIN_LINES 16
 
-BOOL KeysAgreeWithCompare(LCID locale, DWORD flags);
+BOOL KeysAgreeWithCompare(const CompareSettings* settings);
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags);
 
 #endif

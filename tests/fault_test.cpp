@@ -297,8 +297,8 @@ TEST_F(FaultInjectionTest, GuardsCatchAOneByteOverrun)
 
 TEST_F(FaultInjectionTest, AnsiComparatorFailingToAllocateComparesEqual)
 {
-    g_compareSettings.locale = 0x409;
-    g_compareSettings.flags = 0;
+    CompareSettings settings = CompareSettingsOf(0x409, 0);
+    UseCompareSettings(&settings);
     const wchar_t* a = L"apple\r\n";
     const wchar_t* b = L"zebra";
     ASSERT_EQ(CompareLinesA(&a, &b), 1);

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "host/host.h"
+#include "host/hostplugin.h"
 #include "dialog_driver.h"
 #include "registry_util.h"
 #include "settings/settings.h"
@@ -17,14 +18,10 @@ namespace {
 
 const char kTitle[] = "settings_test";
 
-std::wstring WideFromAnsi(const char* text, int length)
+/* An ANSI text as the module's wide functions see it. */
+std::wstring Wide(const std::string& text)
 {
-    int n = MultiByteToWideChar(CP_ACP, 0, text, length, NULL, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], n);
-    if (length < 0 && !wide.empty())
-        wide.resize(wide.size() - 1);
-    return wide;
+    return WideFromAnsi(text.data(), (int)text.size());
 }
 
 class SettingsStoreTest : public testing::Test {
@@ -34,9 +31,9 @@ protected:
 
     static void Load(DWORD* locale, DWORD* flags)
     {
-        *locale = 0xDEADBEEF;
-        *flags = 0xDEADBEEF;
-        ASSERT_TRUE(LoadSettings(locale, flags));
+        CompareSettings settings = LoadCompareSettings();
+        *locale = settings.locale;
+        *flags = settings.flags;
     }
 
     /* Loads the settings and checks both values. */
@@ -198,7 +195,7 @@ protected:
     /* Copies the module as name and sorts "b A a B" with it. */
     std::wstring SortWithCopy(const std::string& name)
     {
-        return SortWithCopyW(WideFromAnsi(name.c_str(), -1));
+        return SortWithCopyW(Wide(name.c_str()));
     }
 
     std::wstring SortWithCopyW(const std::wstring& name)
@@ -217,9 +214,9 @@ protected:
     /* Copies the module as name in the test folder and loads the copy. */
     HMODULE LoadCopy(const std::wstring& name)
     {
-        std::wstring path = WideFromAnsi(dir.c_str(), -1) + L"\\" + name;
+        std::wstring path = Wide(dir.c_str()) + L"\\" + name;
         if (std::find(copies.begin(), copies.end(), path) == copies.end()) {
-            EXPECT_TRUE(CopyFileW(WideFromAnsi(g_dllPath.c_str(), -1).c_str(), path.c_str(), FALSE));
+            EXPECT_TRUE(CopyFileW(Wide(g_dllPath.c_str()).c_str(), path.c_str(), FALSE));
             copies.push_back(path);
         }
         HMODULE module = LoadLibraryW(path.c_str());
@@ -249,7 +246,7 @@ void SetPluginsKeyDword(const char* name, DWORD value)
 void SetWideModuleDword(const std::wstring& title, const wchar_t* name, DWORD value)
 {
     HKEY key;
-    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    std::wstring path = Wide(TEST_PLUGINS_KEY "\\") + title;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, NULL, 0, KEY_WRITE, NULL, &key, NULL),
               ERROR_SUCCESS);
     RegSetValueExW(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
@@ -259,7 +256,7 @@ void SetWideModuleDword(const std::wstring& title, const wchar_t* name, DWORD va
 bool WideModuleKeyExists(const std::wstring& title)
 {
     HKEY key;
-    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    std::wstring path = Wide(TEST_PLUGINS_KEY "\\") + title;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
@@ -268,7 +265,7 @@ bool WideModuleKeyExists(const std::wstring& title)
 
 void DeleteWideModuleKey(const std::wstring& title)
 {
-    std::wstring path = WideFromAnsi(TEST_PLUGINS_KEY "\\", -1) + title;
+    std::wstring path = Wide(TEST_PLUGINS_KEY "\\") + title;
     RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
 }
 
@@ -306,7 +303,7 @@ TEST_F(ModuleTitleTest, ModulePathLongerThanMaxPathFindsItsKey)
     std::wstring sub;
     while (dir.size() + sub.size() < MAX_PATH) {
         sub += std::wstring(60, L'd') + L"\\";
-        folders.push_back(WideFromAnsi(dir.c_str(), -1) + L"\\" + sub);
+        folders.push_back(Wide(dir.c_str()) + L"\\" + sub);
         ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), NULL));
     }
     DeleteModuleKey("Deep");

@@ -14,10 +14,25 @@
 #include <vector>
 
 #include "sort/compare.h"
+#include "sort/keystore.h"
 #include "sort/sortkeys.h"
 #include "sort/stablesort.h"
 
 namespace {
+
+/* Gives the comparators locale and flags. */
+void Use(LCID locale, DWORD flags)
+{
+    CompareSettings settings = CompareSettingsOf(locale, flags);
+    UseCompareSettings(&settings);
+}
+
+/* Whether the key path takes locale and flags, as this Windows tells it. */
+bool KeysAgree(LCID locale, DWORD flags)
+{
+    CompareSettings settings = CompareSettingsOf(locale, flags);
+    return KeysAgreeWithCompare(&settings) != FALSE;
+}
 
 unsigned g_seed;   /* the generator's state */
 
@@ -104,8 +119,7 @@ void ExpectKeyOrderIsComparatorOrder(std::vector<std::wstring>& texts, LCID loca
     for (std::wstring& t : texts)
         byKeys.push_back(&t[0]);
     byCompare = byKeys;
-    g_compareSettings.locale = locale;
-    g_compareSettings.flags = flags;
+    Use(locale, flags);
     ASSERT_TRUE(SortLinesByKeys(byKeys.data(), byKeys.size(), locale, flags));
     ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
     for (size_t i = 0; i < byKeys.size(); i++) {
@@ -119,7 +133,7 @@ class SortKeysTest : public testing::TestWithParam<Setting> {};
 
 TEST_P(SortKeysTest, KeyOrderIsTheStableComparatorOrder)
 {
-    ASSERT_TRUE(KeysAgreeWithCompare(GetParam().locale, GetParam().flags));
+    ASSERT_TRUE(KeysAgree(GetParam().locale, GetParam().flags));
     g_seed = GetParam().locale * 31 + GetParam().flags;
     for (int document = 0; document < 10 * kKinds; document++) {
         std::vector<std::wstring> texts;
@@ -146,8 +160,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, SortKeysTest, testing::Values(
 
 TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
 {
-    g_compareSettings.locale = 0x409;
-    g_compareSettings.flags = 0;
+    Use(0x409, 0);
     std::wstring texts[] = { L"\r\n", L"b\n", L"", L"a\r", L"\n" };
     std::vector<WCHAR*> lines;
     for (std::wstring& t : texts)
@@ -162,12 +175,12 @@ TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
 
 TEST(SortKeysEligibilityTest, OnlyFlagsBothFunctionsReadAlike)
 {
-    EXPECT_TRUE(KeysAgreeWithCompare(0x409, NORM_IGNORECASE | NORM_IGNOREWIDTH));
-    EXPECT_TRUE(KeysAgreeWithCompare(0x409, SORT_DIGITSASNUMBERS | NORM_IGNORECASE));
-    EXPECT_FALSE(KeysAgreeWithCompare(0x409, SORT_DIGITSASNUMBERS | LINGUISTIC_IGNORECASE));
-    EXPECT_FALSE(KeysAgreeWithCompare(0x409, LINGUISTIC_IGNORECASE));
-    EXPECT_FALSE(KeysAgreeWithCompare(0x409, 0x80000000));
-    EXPECT_FALSE(KeysAgreeWithCompare(0x7FFFFFFF, 0)) << "a locale the platform rejects";
+    EXPECT_TRUE(KeysAgree(0x409, NORM_IGNORECASE | NORM_IGNOREWIDTH));
+    EXPECT_TRUE(KeysAgree(0x409, SORT_DIGITSASNUMBERS | NORM_IGNORECASE));
+    EXPECT_FALSE(KeysAgree(0x409, SORT_DIGITSASNUMBERS | LINGUISTIC_IGNORECASE));
+    EXPECT_FALSE(KeysAgree(0x409, LINGUISTIC_IGNORECASE));
+    EXPECT_FALSE(KeysAgree(0x409, 0x80000000));
+    EXPECT_FALSE(KeysAgree(0x7FFFFFFF, 0)) << "a locale the platform rejects";
 }
 
 /*
@@ -191,9 +204,8 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
         { 0x411, SORT_DIGITSASNUMBERS | NORM_IGNOREWIDTH }, { 0x804, SORT_DIGITSASNUMBERS },
     };
     for (const Setting& setting : settings) {
-        ASSERT_TRUE(KeysAgreeWithCompare(setting.locale, setting.flags));
-        g_compareSettings.locale = setting.locale;
-        g_compareSettings.flags = setting.flags;
+        ASSERT_TRUE(KeysAgree(setting.locale, setting.flags));
+        Use(setting.locale, setting.flags);
         for (size_t d = 0; d < sizeof(documents) / sizeof(documents[0]); d++) {
             std::vector<std::wstring> texts;
             for (int i = 0; documents[d][i] != NULL; i++)
@@ -222,8 +234,7 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
         { L"file10", L"file9" }, { L"file9", L"file2" }, { L"file10a", L"file10" }, { L"10", L"9" },
         { L"\xFF11\xFF10", L"9" }, { L"1234567890123456789012346", L"1234567890123456789012345" },
     };
-    g_compareSettings.locale = 0x409;
-    g_compareSettings.flags = SORT_DIGITSASNUMBERS;
+    Use(0x409, SORT_DIGITSASNUMBERS);
     for (const auto& f : facts) {
         std::wstring lower = std::wstring(f.lower) + L"\r\n", higher = std::wstring(f.higher) + L"\r\n";
         WCHAR* lines[] = { &lower[0], &higher[0] };

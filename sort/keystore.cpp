@@ -1,0 +1,147 @@
+/*
+** The key path's record blocks and its key store. Records and keys live in
+** blocks of at most a few megabytes, never in one block the size of the
+** document: a 32-bit editor that has run for a while has its address
+** space in pieces, and the lines themselves fit there.
+*/
+#include "keystore.h"
+#include "compare.h"
+#include "../common/memory.h"
+#include "../common/widefunc.h"
+
+#define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
+
+/* Frees the record blocks and the table of them. */
+void FreeRecords(KeyRecord** blocks, size_t blockCount)
+{
+    for (size_t b = 0; b < blockCount; b++)
+        ZtoaFree(blocks[b]);
+    ZtoaFree(blocks);
+}
+
+/*
+** The records for count lines, in blockCount blocks of RECORD_BLOCK_SIZE
+** (the last one shorter), and the table of them. Returns NULL when any
+** cannot be had, with nothing left allocated.
+*/
+KeyRecord** AllocateRecords(size_t count, size_t blockCount)
+{
+    KeyRecord** blocks = (KeyRecord**)ZtoaAllocZeroed(blockCount, sizeof(KeyRecord*));
+    if (blocks == NULL)
+        return NULL;
+    for (size_t b = 0; b < blockCount; b++) {
+        size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
+        blocks[b] = (KeyRecord*)ZtoaAlloc(n * sizeof(KeyRecord));
+        if (blocks[b] == NULL) {
+            FreeRecords(blocks, b);
+            return NULL;
+        }
+    }
+    return blocks;
+}
+
+RecordCursor CursorAt(KeyRecord** blocks, size_t at)
+{
+    RecordCursor c;
+    c.blocks = blocks;
+    c.at = at;
+    return c;
+}
+
+/* Eight key bytes from offset on, big-endian, as one integer; zeros past the end. */
+static unsigned long long WordOf(const BYTE* key, DWORD length, DWORD offset)
+{
+    unsigned long long word = 0;
+    for (DWORD i = offset; i < offset + 8; i++)
+        word = (word << 8) | (i < length ? key[i] : 0);
+    return word;
+}
+
+/* Keeps in record the KEPT_BYTES of key (length bytes) that begin at from. */
+void KeepKeptBytes(KeyRecord* record, const BYTE* key, DWORD length, DWORD from)
+{
+    for (int w = 0; w < KEPT_WORDS - 1; w++)
+        record->kept[w] = WordOf(key, length, from + 8 * w);
+    record->last.bytes = WordOf(key, length, from + KEPT_BYTES - 8);
+}
+
+/* A new chunk of size bytes put after chunk; NULL when no memory can be had. */
+static MemoryChunk* InsertChunk(MemoryChunk* chunk, size_t size)
+{
+    MemoryChunk* added = NewChunk(size);
+    if (added == NULL)
+        return NULL;
+    added->next = chunk->next;
+    chunk->next = added;
+    return added;
+}
+
+/* Gives the store its first chunk. Returns FALSE when no memory can be had. */
+BOOL OpenKeyStore(KeyStore* store)
+{
+    store->first = store->current = NewChunk(KEY_CHUNK_FIRST_BYTES);
+    return store->first != NULL;
+}
+
+/* Makes the store empty, its chunks kept for the keys to come. */
+void EmptyKeyStore(KeyStore* store)
+{
+    store->current = store->first;
+    store->first->used = 0;
+}
+
+/* Keeps the key that MakeKey made last, of length bytes, in the store. */
+void KeepMadeKey(KeyStore* store, DWORD length)
+{
+    store->current->used += length;
+}
+
+void CloseKeyStore(KeyStore* store)
+{
+    FreeChunks(store->first);
+}
+
+/*
+** Makes the sort key of text (its line end left out) at the end of the
+** store's current chunk, moving on to a following chunk, or a new one,
+** when it does not fit. The key is not counted as used: the caller keeps
+** it with KeepMadeKey. Returns the key and its length in *length, or NULL
+** when no key can be made or no memory had.
+*/
+const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
+{
+    int len = ComparedLength(text);
+    const WCHAR* source = len > 0 ? text : L"";
+    int sourceLen = len > 0 ? len : -1;
+    MemoryChunk* chunk = store->current;
+    /* A size of 0 would ask for the key's length and write nothing: a full
+       chunk is passed over, never handed to LCMapStringW. */
+    size_t room = chunk->size - chunk->used;
+    if (room > 0) {
+        BYTE* at = ChunkData(chunk) + chunk->used;
+        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)at,
+                             room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
+        if (n > 0) {
+            *length = (DWORD)n;
+            return at;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return NULL;
+    }
+    int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
+    if (n <= 0)
+        return NULL;
+    MemoryChunk* next = chunk->next;
+    if (next == NULL || next->size < (size_t)n) {
+        size_t size = chunk->size < KEY_CHUNK_MAX_BYTES ? 2 * chunk->size : KEY_CHUNK_MAX_BYTES;
+        next = InsertChunk(chunk, size > (size_t)n ? size : (size_t)n);
+        if (next == NULL)
+            return NULL;
+    }
+    next->used = 0;
+    store->current = next;
+    if (LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)ChunkData(next), n) != n)
+        return NULL;
+    *length = (DWORD)n;
+    return ChunkData(next);
+}
