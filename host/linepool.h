@@ -4,10 +4,9 @@
 ** Line texts come from a pool that keeps freed blocks by size for the next
 ** line of that size. Rewriting every line of a large document so reuses the
 ** memory of the lines just deleted, where the process heap would give the
-** memory back to the system and fault in fresh pages: with the pool, the
-** round trip of a million lines went from 4.1-4.3 s to 3.9-4.1 s. The
-** pool's chunks are kept for the life of the process, so it holds the
-** largest document's worth of memory at most. One thread only.
+** memory back to the system and fault in fresh pages. The pool's chunks
+** are kept for the life of the process, so it holds the largest
+** document's worth of memory at most. One thread only.
 */
 #ifndef ZTOA_LINEPOOL_H
 #define ZTOA_LINEPOOL_H
