@@ -8,6 +8,7 @@
 #include "compare.h"
 #include "../common/memory.h"
 #include "../common/widefunc.h"
+#include <assert.h>
 
 #define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
 
@@ -93,6 +94,7 @@ void EmptyKeyStore(KeyStore* store)
 /* Keeps the key that MakeKey made last, of length bytes, in the store. */
 void KeepMadeKey(KeyStore* store, DWORD length)
 {
+    assert(store->current->size - store->current->used >= length);
     store->current->used += length;
 }
 
@@ -114,6 +116,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags
     const WCHAR* source = len > 0 ? text : L"";
     int sourceLen = len > 0 ? len : -1;
     MemoryChunk* chunk = store->current;
+    assert(chunk != NULL && chunk->used <= chunk->size);
     /* A size of 0 would ask for the key's length and write nothing: a full
        chunk is passed over, never handed to LCMapStringW. */
     size_t room = chunk->size - chunk->used;

@@ -4,6 +4,7 @@
 ** go end to end into chunks instead.
 */
 #include "linememory.h"
+#include <assert.h>
 
 /* The fetched lines' memory is taken from the heap at most this much at a time. */
 #define LINE_CHUNK_BYTES (1 << 20)
@@ -45,6 +46,7 @@ WCHAR* TakeLineMemory(LineArena* arena, size_t bytes)
         }
         chunk = added;
     }
+    assert(chunk->size - chunk->used >= bytes);
     WCHAR* memory = (WCHAR*)(ChunkData(chunk) + chunk->used);
     chunk->used += bytes;
     arena->bytesTaken += bytes;

@@ -22,6 +22,7 @@
 #include "tiebreak.h"
 #include "../common/memory.h"
 
+#include <assert.h>
 #include <string.h>
 #include <algorithm>
 
@@ -167,6 +168,7 @@ static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
 {
     static_assert(sizeof(KeyRecord) >= sizeof(WCHAR*), "a record holds a pointer");
     for (size_t i = 0; i < count; i++) {
+        assert(records[i].index < count);
         WCHAR* line = lines[records[i].index];
         memcpy(&records[i], &line, sizeof(WCHAR*));
     }

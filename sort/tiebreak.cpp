@@ -18,6 +18,7 @@
 
 #include <string.h>
 #include <algorithm>
+#include <assert.h>
 
 /* Whether two records' ranks and kept bytes tie. */
 static bool KeptBytesTie(const KeyRecord& a, const KeyRecord& b)
@@ -133,6 +134,7 @@ static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, DWORD tied, TieB
 */
 static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieBreak* tb)
 {
+    assert(count > 1);
     BOOL ended = TRUE;
     for (size_t i = 0; i < count && ended; i++)
         ended = run[i].length <= offset;
@@ -202,6 +204,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
 */
 static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
 {
+    assert(count > 1 && KeptBytesTie(run[0], run[count - 1]));
     DWORD tied = (run[0].rank == RANK_SHARED ? tb->shared : 0) + KEPT_BYTES;
     size_t need = 0;
     for (size_t i = 0; i < count; i++)
