@@ -104,14 +104,16 @@ void CloseKeyStore(KeyStore* store)
 }
 
 /*
-** Makes the sort key of text (its line end left out) at the end of the
+** Makes the sort key of text (its line end left out) under settings at the end of the
 ** store's current chunk, moving on to a following chunk, or a new one,
 ** when it does not fit. The key is not counted as used: the caller keeps
 ** it with KeepMadeKey. Returns the key and its length in *length, or NULL
 ** when no key can be made or no memory had.
 */
-const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
+const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* settings, DWORD* length)
 {
+    LCID locale = settings->locale;
+    DWORD flags = LCMAP_SORTKEY | settings->flags;
     int len = ComparedLength(text);
     const WCHAR* source = len > 0 ? text : L"";
     int sourceLen = len > 0 ? len : -1;
@@ -122,7 +124,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags
     size_t room = chunk->size - chunk->used;
     if (room > 0) {
         BYTE* at = ChunkData(chunk) + chunk->used;
-        int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)at,
+        int n = LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)at,
                              room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
         if (n > 0) {
             *length = (DWORD)n;
@@ -131,7 +133,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
             return NULL;
     }
-    int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, NULL, 0);
+    int n = LCMapStringW(locale, flags, source, sourceLen, NULL, 0);
     if (n <= 0)
         return NULL;
     MemoryChunk* next = chunk->next;
@@ -143,7 +145,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags
     }
     next->used = 0;
     store->current = next;
-    if (LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)ChunkData(next), n) != n)
+    if (LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)ChunkData(next), n) != n)
         return NULL;
     *length = (DWORD)n;
     return ChunkData(next);

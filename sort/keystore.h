@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "../common/chunks.h"
+#include "../settings/settings.h"
 
 #define KEPT_WORDS 4                          /* key bytes kept per line, in 8-byte words */
 #define KEPT_BYTES (8 * KEPT_WORDS)
@@ -109,7 +110,7 @@ void KeepKeptBytes(KeyRecord* record, const BYTE* key, DWORD length, DWORD from)
 
 BOOL OpenKeyStore(KeyStore* store);
 void EmptyKeyStore(KeyStore* store);
-const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length);
+const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* settings, DWORD* length);
 void KeepMadeKey(KeyStore* store, DWORD length);
 void CloseKeyStore(KeyStore* store);
 

@@ -182,7 +182,7 @@ static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* setti
 {
     if (!IsNtPlatform())
         return StableSortPointers((void**)lines, count, CompareLinesA);
-    if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings->locale, settings->flags)) {
+    if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings)) {
         SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }

@@ -81,11 +81,11 @@ static BOOL CountUnits(WCHAR** lines, size_t count, size_t* units)
 }
 
 /* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
-static const BYTE* MakeLineKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
+static const BYTE* MakeLineKey(KeyStore* store, const WCHAR* text, const CompareSettings* settings, DWORD* length)
 {
     if (ComparedLength(text) > KEY_MAX_LINE_UNITS)
         return NULL;
-    const BYTE* key = MakeKey(store, text, locale, flags, length);
+    const BYTE* key = MakeKey(store, text, settings, length);
     return key != NULL && *length <= MAX_RECORD_KEY_BYTES ? key : NULL;
 }
 
@@ -105,13 +105,13 @@ static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYT
     *reference = NULL;
     if (count < 2 * SAMPLE_LINES)
         return TRUE;
-    const BYTE* first = MakeLineKey(tb->store, lines[0], tb->locale, tb->flags, &length);
+    const BYTE* first = MakeLineKey(tb->store, lines[0], tb->settings, &length);
     if (first == NULL)
         return FALSE;
     KeepMadeKey(tb->store, length);
     DWORD shared = length - 1;
     for (size_t j = 1; j <= SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
-        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->locale, tb->flags, &length);
+        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->settings, &length);
         if (key == NULL)
             return FALSE;
         DWORD same = 0;
@@ -139,7 +139,7 @@ static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
     DWORD shared = tb->shared;
     for (size_t i = 0; i < count; i++) {
         DWORD length;
-        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->locale, tb->flags, &length);
+        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->settings, &length);
         if (key == NULL)
             return FALSE;
         KeyRecord& r = records[i];
@@ -177,14 +177,14 @@ static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
 }
 
 /*
-** Sorts lines descending by their sort keys under locale and flags, or
+** Sorts lines descending by their sort keys under settings, or
 ** by the comparator where that costs less (the order is the same). The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
 ** they were, when a line is too long for a key, a key cannot be made or
 ** memory for the keys cannot be had; the caller then sorts with the
 ** comparator.
 */
-BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
+BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
     if (count == 0)
         return TRUE;
@@ -192,8 +192,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     if (count > MAX_RECORDS || !CountUnits(lines, count, &units))
         return FALSE;
     if (count < KEY_MIN_LINES || ComparatorCostsLessForRange(lines, count, units)) {
-        CompareSettings settings = { locale, flags, TRUE };
-        return StableSortPointersWith((void**)lines, count, CompareLineAt, &settings);
+        return StableSortPointersWith((void**)lines, count, CompareLineAt, settings);
     }
     size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
     KeyRecord** blocks = AllocateRecords(count, blockCount);
@@ -206,7 +205,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     }
 
     RecordCursor records = CursorAt(blocks, 0);
-    TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
+    TieBreak tb = { lines, settings, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
     if (tb.budget < KEY_CHUNK_MAX_BYTES)
         tb.budget = KEY_CHUNK_MAX_BYTES;
     BOOL made = KeepKeyBytes(records, count, &tb);

@@ -19,6 +19,6 @@
 #define KEY_MIN_LINES 16
 
 BOOL KeysAgreeWithCompare(const CompareSettings* settings);
-BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags);
+BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* settings);
 
 #endif

@@ -90,7 +90,7 @@ static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepK
             continue;
         if (previous == NULL || CompareOrdinalW(previous, text) != 0) {
             DWORD length;
-            previousKey = MakeKey(tb->store, text, tb->locale, tb->flags, &length);
+            previousKey = MakeKey(tb->store, text, tb->settings, &length);
             if (previousKey == NULL || length != run[i].length)
                 return FALSE;
             if (keepKeys)
@@ -187,8 +187,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
     std::sort(run, run + count, [](const KeyRecord& a, const KeyRecord& b) { return a.index < b.index; });
     for (size_t i = 0; i < count; i++)
         slots[i] = &tb->lines[run[i].index];
-    CompareSettings settings = { tb->locale, tb->flags, TRUE };
-    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, &settings);
+    BOOL sorted = StableSortPointersWith((void**)slots, count, CompareLineSlots, tb->settings);
     if (sorted)
         for (size_t i = 0; i < count; i++)
             run[i].index = (DWORD)(slots[i] - tb->lines);

@@ -13,8 +13,7 @@
 */
 typedef struct TieBreak {
     WCHAR** lines;
-    LCID locale;
-    DWORD flags;
+    const CompareSettings* settings;
     KeyStore* store;
     DWORD shared;      /* the key bytes that records of RANK_SHARED pass over */
     size_t budget;

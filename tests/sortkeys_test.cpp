@@ -27,6 +27,13 @@ void Use(LCID locale, DWORD flags)
     UseCompareSettings(&settings);
 }
 
+/* Sorts lines by their keys under locale and flags. */
+BOOL SortByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
+{
+    CompareSettings settings = CompareSettingsOf(locale, flags);
+    return SortLinesByKeys(lines, count, &settings);
+}
+
 /* Whether the key path takes locale and flags, as this Windows tells it. */
 bool KeysAgree(LCID locale, DWORD flags)
 {
@@ -120,7 +127,7 @@ void ExpectKeyOrderIsComparatorOrder(std::vector<std::wstring>& texts, LCID loca
         byKeys.push_back(&t[0]);
     byCompare = byKeys;
     Use(locale, flags);
-    ASSERT_TRUE(SortLinesByKeys(byKeys.data(), byKeys.size(), locale, flags));
+    ASSERT_TRUE(SortByKeys(byKeys.data(), byKeys.size(), locale, flags));
     ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
     for (size_t i = 0; i < byKeys.size(); i++) {
         ASSERT_EQ(byKeys[i], byCompare[i]) << "document " << document << ", place " << i
@@ -165,7 +172,7 @@ TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
     std::vector<WCHAR*> lines;
     for (std::wstring& t : texts)
         lines.push_back(&t[0]);
-    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
+    ASSERT_TRUE(SortByKeys(lines.data(), lines.size(), 0x409, 0));
     EXPECT_EQ(std::wstring(lines[0]), L"b\n");
     EXPECT_EQ(std::wstring(lines[1]), L"a\r");
     EXPECT_EQ(std::wstring(lines[2]), L"\r\n") << "equal empties keep document order";
@@ -218,7 +225,7 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
                 return CompareStringW(setting.locale, setting.flags, a, ComparedLength(a), b, ComparedLength(b))
                     == CSTR_GREATER_THAN;
             });
-            ASSERT_TRUE(SortLinesByKeys(byKeys.data(), byKeys.size(), setting.locale, setting.flags));
+            ASSERT_TRUE(SortByKeys(byKeys.data(), byKeys.size(), setting.locale, setting.flags));
             ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
             for (size_t i = 0; i < expected.size(); i++) {
                 SCOPED_TRACE(testing::Message() << "locale 0x" << std::hex << setting.locale << ", flags 0x"
@@ -238,7 +245,7 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
     for (const auto& f : facts) {
         std::wstring lower = std::wstring(f.lower) + L"\r\n", higher = std::wstring(f.higher) + L"\r\n";
         WCHAR* lines[] = { &lower[0], &higher[0] };
-        ASSERT_TRUE(SortLinesByKeys(lines, 2, 0x409, SORT_DIGITSASNUMBERS));
+        ASSERT_TRUE(SortByKeys(lines, 2, 0x409, SORT_DIGITSASNUMBERS));
         EXPECT_EQ(lines[0], &higher[0]) << testing::PrintToString(higher) << " above " << testing::PrintToString(lower);
     }
 }
@@ -310,13 +317,13 @@ TEST(SortKeysChunkTest, LongestLineForKeys)
     std::vector<WCHAR*> lines;
     for (std::wstring& t : texts)
         lines.push_back(&t[0]);
-    ASSERT_TRUE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
+    ASSERT_TRUE(SortByKeys(lines.data(), lines.size(), 0x409, 0));
     EXPECT_EQ(lines[0], &texts[1][0]);
 
     texts[1].insert(texts[1].begin(), L'q');
     for (size_t i = 0; i < texts.size(); i++)
         lines[i] = &texts[i][0];
-    EXPECT_FALSE(SortLinesByKeys(lines.data(), lines.size(), 0x409, 0));
+    EXPECT_FALSE(SortByKeys(lines.data(), lines.size(), 0x409, 0));
     EXPECT_EQ(lines[0], &texts[0][0]) << "lines as they were";
 }
 
