@@ -18,6 +18,7 @@
 */
 #include "asciikeys.h"
 #include "compare.h"
+#include "../common/memory.h"
 #include "../common/widefunc.h"
 
 #include <string.h>
@@ -28,6 +29,28 @@
 #define PROOF_ROUNDS 4            /* rounds of leaving characters out before the table is refused */
 #define PROOF_KEY_BYTES 2048      /* room for a key while proving */
 #define SAMPLE_LINES 256          /* document lines whose keys are proven */
+#define SAMPLE_MAX_UNITS ((PROOF_KEY_BYTES - ASCII_KEY_MAX_SECTIONS) / (ASCII_KEY_MAX_PRIMARY + ASCII_KEY_MAX_SECTIONS))
+#define TRIPLE_WINDOW 1024        /* characters of the text of all triples proven at once */
+#define TRIPLE_KEY_BYTES (TRIPLE_WINDOW * (ASCII_KEY_MAX_PRIMARY + ASCII_KEY_MAX_SECTIONS) + ASCII_KEY_MAX_SECTIONS)
+
+/*
+** Proving every triple of admitted characters: a text in which each
+** triple stands once (a de Bruijn sequence), proven window by window,
+** windows overlapping by two characters.
+*/
+typedef struct TripleProof {
+    const AsciiKeys* keys;
+    LCID locale;
+    DWORD flags;
+    WCHAR symbols[ASCII_KEY_CHARS];   /* the admitted characters */
+    int symbolCount;
+    int word[4];                      /* the sequence's generator's state, from 1 */
+    WCHAR* text;                      /* the window, TRIPLE_WINDOW characters */
+    BYTE* composed;                   /* and two keys of it, TRIPLE_KEY_BYTES each */
+    BYTE* made;
+    int used;
+    BOOL equal;
+} TripleProof;
 
 #ifdef ZTOA_SORT_STAGES
 BOOL g_asciiKeysOff;   /* set by the benchmark to measure LCMapStringW alone */
@@ -151,15 +174,23 @@ static void ReadMinimalWeights(AsciiKeys* keys, BYTE (*own)[ASCII_KEY_MAX_SECTIO
 
 /*
 ** Whether the key the table composes of text[0..length), if it composes
-** one within the proof's room, is the key LCMapStringW makes.
+** one, is the key LCMapStringW makes; both are made in buffers of room
+** bytes, and a key that does not fit there counts as differing.
 */
+static BOOL ComposesLikeLCMapIn(const AsciiKeys* keys, const WCHAR* text, int length, LCID locale, DWORD flags,
+                                BYTE* composed, BYTE* made, int room)
+{
+    int n = ComposeAsciiKey(keys, text, length, composed, room);
+    if (n <= 0)
+        return n == ASCII_KEY_NOT_COMPOSABLE;
+    return MapKey(text, length, locale, flags, made, room) == n && memcmp(composed, made, n) == 0;
+}
+
+/* ComposesLikeLCMapIn for a short text, in buffers on the stack. */
 static BOOL ComposesLikeLCMap(const AsciiKeys* keys, const WCHAR* text, int length, LCID locale, DWORD flags)
 {
     BYTE composed[PROOF_KEY_BYTES], made[PROOF_KEY_BYTES];
-    int n = ComposeAsciiKey(keys, text, length, composed, sizeof(composed));
-    if (n <= 0)
-        return TRUE;
-    return MapKey(text, length, locale, flags, made, sizeof(made)) == n && memcmp(composed, made, n) == 0;
+    return ComposesLikeLCMapIn(keys, text, length, locale, flags, composed, made, PROOF_KEY_BYTES);
 }
 
 /*
@@ -191,6 +222,69 @@ static BOOL ProvePairs(AsciiKeys* keys, LCID locale, DWORD flags)
     return equal;
 }
 
+/* Adds a character to the window, proving the window when full. */
+static void AddTripleChar(TripleProof* tp, WCHAR c)
+{
+    tp->text[tp->used++] = c;
+    if (tp->used < TRIPLE_WINDOW)
+        return;
+    if (tp->equal)
+        tp->equal = ComposesLikeLCMapIn(tp->keys, tp->text, tp->used, tp->locale, tp->flags, tp->composed, tp->made,
+                                        TRIPLE_KEY_BYTES);
+    tp->text[0] = tp->text[tp->used - 2];
+    tp->text[1] = tp->text[tp->used - 1];
+    tp->used = 2;
+}
+
+/* Writes the de Bruijn sequence of order 3 from position t with period p (FKM algorithm). */
+static void AddTriples(TripleProof* tp, int t, int p)
+{
+    if (t > 3) {
+        if (3 % p == 0)
+            for (int i = 1; i <= p; i++)
+                AddTripleChar(tp, tp->symbols[tp->word[i]]);
+        return;
+    }
+    tp->word[t] = tp->word[t - p];
+    AddTriples(tp, t + 1, p);
+    for (int j = tp->word[t - p] + 1; j < tp->symbolCount; j++) {
+        tp->word[t] = j;
+        AddTriples(tp, t + 1, t);
+    }
+}
+
+/*
+** Proves every ordered triple of admitted characters, which finds the
+** contractions of three letters whose pairs compose ("chj"). Returns
+** whether all were equal; FALSE also when no memory had.
+*/
+static BOOL ProveTriples(const AsciiKeys* keys, LCID locale, DWORD flags)
+{
+    TripleProof tp;
+    memset(&tp, 0, sizeof(tp));
+    tp.keys = keys;
+    tp.locale = locale;
+    tp.flags = flags;
+    tp.equal = TRUE;
+    for (WCHAR c = 1; c < ASCII_KEY_CHARS; c++)
+        if (keys->chars[c].admitted)
+            tp.symbols[tp.symbolCount++] = c;
+    BYTE* block = (BYTE*)ZtoaAlloc(2 * TRIPLE_KEY_BYTES + TRIPLE_WINDOW * sizeof(WCHAR));
+    if (block == NULL)
+        return FALSE;
+    tp.composed = block;
+    tp.made = block + TRIPLE_KEY_BYTES;
+    tp.text = (WCHAR*)(void*)(block + 2 * TRIPLE_KEY_BYTES);
+    AddTriples(&tp, 1, 1);
+    /* The sequence is a cycle: its first two characters close it. */
+    AddTripleChar(&tp, tp.symbols[0]);
+    AddTripleChar(&tp, tp.symbols[0]);
+    if (tp.equal && tp.used > 2)
+        tp.equal = ComposesLikeLCMapIn(keys, tp.text, tp.used, locale, flags, tp.composed, tp.made, TRIPLE_KEY_BYTES);
+    ZtoaFree(block);
+    return tp.equal;
+}
+
 /*
 ** Builds the table for locale and flags and proves it on every pair of
 ** the characters it admits. Returns FALSE when no key may be composed:
@@ -213,6 +307,8 @@ BOOL BuildAsciiKeys(AsciiKeys* keys, LCID locale, DWORD flags)
     for (int round = 0; round < PROOF_ROUNDS; round++) {
         ReadMinimalWeights(keys, own, locale, flags);
         if (ProvePairs(keys, locale, flags)) {
+            if (!ProveTriples(keys, locale, flags))
+                return FALSE;
             keys->admittedCount = 0;
             for (int c = 1; c < ASCII_KEY_CHARS; c++)
                 keys->admittedCount += keys->chars[c].admitted;
@@ -233,7 +329,7 @@ BOOL AsciiKeysAgreeOnLines(const AsciiKeys* keys, WCHAR* const* lines, size_t co
     for (size_t j = 0; j < samples; j++) {
         const WCHAR* text = lines[samples > 1 ? j * (count - 1) / (samples - 1) : 0];
         int length = ComparedLength(text);
-        if (length < PROOF_KEY_BYTES / 8 && !ComposesLikeLCMap(keys, text, length, locale, flags))
+        if (length <= SAMPLE_MAX_UNITS && !ComposesLikeLCMap(keys, text, length, locale, flags))
             return FALSE;
     }
     return TRUE;
@@ -291,17 +387,22 @@ int ComposeAsciiKey(const AsciiKeys* keys, const WCHAR* text, int length, BYTE* 
     *out++ = keys->ends[0];
     for (int s = 1, a = 0; s < keys->sections; s++) {
         if (a < keys->activeCount && keys->activeList[a] == s) {
+            /* Minimal weights are written only once another one follows
+               them: trailing ones are trimmed, and never touch the room. */
             BYTE minimal = keys->minimal[s - 1];
-            BYTE* kept = out;
+            int pending = 0;
             for (int i = 0; i < length; i++) {
                 BYTE w = keys->chars[text[i]].weight[s - 1];
-                if (w != 0) {
+                if (w == 0)
+                    continue;
+                if (w == minimal) {
+                    pending++;
+                } else {
+                    for (; pending > 0; pending--)
+                        *out++ = minimal;
                     *out++ = w;
-                    if (w != minimal)
-                        kept = out;
                 }
             }
-            out = kept;
             a++;
         }
         *out++ = keys->ends[s];
