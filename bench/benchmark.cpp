@@ -10,7 +10,7 @@
 ** case variants), log (lines sharing timestamps and host names), csv (rows
 ** sharing a first column), ja (a Japanese list), zh (a Chinese list).
 **
-**   benchmark.exe [--lcmap-keys] FILE LOCALE FLAGS
+**   benchmark.exe FILE LOCALE FLAGS
 **
 ** loads FILE (UTF-8, or UTF-16LE with a BOM), sorts all its lines once
 ** and prints one tab-separated row: lines, the whole command, its stages
@@ -20,8 +20,6 @@
 ** lines whose kept key bytes tie, the keys made again, the module's own
 ** peak allocations, the target for it (the range's UTF-16 text plus 48
 ** bytes a line), the process's peak working set (all in MiB) and the path.
-** With --lcmap-keys, LCMapStringW makes every key: no key is composed from
-** the table of single-character keys, so that one binary measures both.
 */
 #include <windows.h>
 #include <psapi.h>
@@ -41,7 +39,6 @@
 
 static LONGLONG g_stageTicks[SORT_STAGE_COUNT];   /* when each stage was reached, 0: never */
 static size_t g_stageValue[SORT_STAGE_COUNT];     /* the value each stage reported */
-extern BOOL g_asciiKeysOff;                       /* the staged build's switch: LCMapStringW makes every key */
 static bool g_measuring;                          /* counting the module's allocations */
 static size_t g_liveBytes;                        /* the module's blocks now, in bytes asked for */
 static size_t g_peakBytes;                        /* and the most at any time */
@@ -453,13 +450,8 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && strcmp(argv[1], "--generate") == 0)
         return Generate(argv[2], atol(argv[3]), argv[4]);
-    if (argc == 5 && strcmp(argv[1], "--lcmap-keys") == 0) {
-        g_asciiKeysOff = TRUE;
-        argc--;
-        argv++;
-    }
     if (argc != 4) {
-        fprintf(stderr, "usage: benchmark [--lcmap-keys] FILE LOCALE FLAGS | benchmark --generate KIND LINES FILE\n");
+        fprintf(stderr, "usage: benchmark FILE LOCALE FLAGS | benchmark --generate KIND LINES FILE\n");
         return 2;
     }
     DWORD locale = strtoul(argv[2], NULL, 16);

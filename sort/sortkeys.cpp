@@ -30,7 +30,6 @@
 ** has its address space in pieces, and the lines themselves fit there.
 */
 #include "sortkeys.h"
-#include "asciikeys.h"
 #include "compare.h"
 #include "stablesort.h"
 #include "stages.h"
@@ -195,14 +194,11 @@ static void FreeKeyStore(KeyStore* store)
 /*
 ** Makes the sort key of text (its line end left out) at the end of the
 ** store's current chunk, moving on to a following chunk, or a new one,
-** when it does not fit. The key is composed from ascii's table where it
-** composes and fits, and made by LCMapStringW otherwise: the bytes are
-** the same. The key is not counted as used: the caller keeps
+** when it does not fit. The key is not counted as used: the caller keeps
 ** it by adding its length to the chunk's used bytes. Returns the key and
 ** its length in *length, or NULL when no key can be made or no memory had.
 */
-static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, const AsciiKeys* ascii,
-                           DWORD* length)
+static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
 {
     int len = ComparedLength(text);
     const WCHAR* source = len > 0 ? text : L"";
@@ -211,13 +207,6 @@ static const BYTE* MakeKey(KeyStore* store, const WCHAR* text, LCID locale, DWOR
     /* A size of 0 would ask for the key's length and write nothing: a full
        chunk is passed over, never handed to LCMapStringW. */
     size_t room = chunk->capacity - chunk->used;
-    if (ascii != NULL) {
-        int n = ComposeAsciiKey(ascii, text, len, chunk->data + chunk->used, room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
-        if (n > 0) {
-            *length = (DWORD)n;
-            return chunk->data + chunk->used;
-        }
-    }
     if (room > 0) {
         int n = LCMapStringW(locale, LCMAP_SORTKEY | flags, source, sourceLen, (LPWSTR)(void*)(chunk->data + chunk->used),
                              room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
@@ -280,7 +269,6 @@ typedef struct TieBreak {
     LCID locale;
     DWORD flags;
     KeyStore* store;
-    const AsciiKeys* ascii;   /* composes the keys of plain-ASCII lines; NULL: LCMapStringW makes all */
     DWORD shared;      /* the key bytes that records of RANK_SHARED pass over */
     size_t budget;
     size_t made;
@@ -353,7 +341,7 @@ static BOOL MakeRunKeys(RecordCursor run, size_t count, DWORD offset, BOOL keepK
             if (i + 1 < count)
                 __builtin_prefetch(tb->lines[run[i + 1].index]);
             DWORD length;
-            previousKey = MakeKey(tb->store, text, tb->locale, tb->flags, tb->ascii, &length);
+            previousKey = MakeKey(tb->store, text, tb->locale, tb->flags, &length);
             if (previousKey == NULL || length != run[i].length)
                 return FALSE;
             if (keepKeys)
@@ -583,11 +571,11 @@ static void FreeRecords(KeyRecord** blocks, size_t blockCount)
 }
 
 /* The sort key of a line that LCMapStringW can be trusted with; NULL otherwise. */
-static const BYTE* MakeLineKey(const TieBreak* tb, const WCHAR* text, DWORD* length)
+static const BYTE* MakeLineKey(KeyStore* store, const WCHAR* text, LCID locale, DWORD flags, DWORD* length)
 {
     if (ComparedLength(text) > KEY_MAX_LINE_UNITS)
         return NULL;
-    const BYTE* key = MakeKey(tb->store, text, tb->locale, tb->flags, tb->ascii, length);
+    const BYTE* key = MakeKey(store, text, locale, flags, length);
     return key != NULL && *length <= MAX_RECORD_KEY_BYTES ? key : NULL;
 }
 
@@ -607,13 +595,13 @@ static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYT
     *reference = NULL;
     if (count < 2 * SAMPLE_LINES)
         return TRUE;
-    const BYTE* first = MakeLineKey(tb, lines[0], &length);
+    const BYTE* first = MakeLineKey(tb->store, lines[0], tb->locale, tb->flags, &length);
     if (first == NULL)
         return FALSE;
     tb->store->current->used += length;
     DWORD shared = length - 1;
     for (size_t j = 1; j <= SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
-        const BYTE* key = MakeLineKey(tb, lines[j * (count - 1) / SAMPLE_LINES], &length);
+        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->locale, tb->flags, &length);
         if (key == NULL)
             return FALSE;
         DWORD same = 0;
@@ -641,7 +629,7 @@ static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
     DWORD shared = tb->shared;
     for (size_t i = 0; i < count; i++) {
         DWORD length;
-        const BYTE* key = MakeLineKey(tb, tb->lines[i], &length);
+        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->locale, tb->flags, &length);
         if (key == NULL)
             return FALSE;
         KeyRecord& r = records[i];
@@ -756,10 +744,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
     }
 
     RecordCursor records = CursorAt(blocks, 0);
-    AsciiKeys ascii;
-    BOOL composes = count >= ASCII_KEY_MIN_LINES && BuildAsciiKeys(&ascii, locale, flags)
-                    && AsciiKeysAgreeOnLines(&ascii, lines, count, locale, flags);
-    TieBreak tb = { lines, locale, flags, &store, composes ? &ascii : NULL, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
+    TieBreak tb = { lines, locale, flags, &store, 0, KEY_STORE_BYTES_PER_LINE * count, 0 };
     if (tb.budget < KEY_CHUNK_MAX_BYTES)
         tb.budget = KEY_CHUNK_MAX_BYTES;
     BOOL made = KeepKeyBytes(records, count, &tb);

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "sort/asciikeys.h"
 #include "sort/compare.h"
 #include "sort/sortkeys.h"
 #include "sort/stablesort.h"
@@ -267,32 +266,6 @@ TEST(SortKeysChunkTest, RecordsInSeveralBlocks)
     while (texts.size() < 70000)
         texts.push_back(KindLine(texts.size() % 2 ? kLog : kWords, texts));
     ExpectKeyOrderIsComparatorOrder(texts, 0x409, NORM_IGNORECASE, 0);
-}
-
-/*
-** Enough lines for the key path to compose the keys of plain-ASCII lines
-** from the table: mixed with lines that LCMapStringW makes keys of
-** (accents, kana, hyphens, the letters of Spanish "ch" and "ll"), with
-** repeats, case variants and keys too long for the store's chunk, the
-** order is the comparator's.
-*/
-TEST(SortKeysChunkTest, ComposedKeysOfPlainAsciiLines)
-{
-    g_seed = 20;
-    std::vector<std::wstring> texts;
-    while (texts.size() < ASCII_KEY_MIN_LINES) {
-        unsigned pick = NextRandom() % 16;
-        if (NextRandom() % 512 == 0)   /* a key of more than the chunk's first 4,096 bytes */
-            texts.push_back(std::wstring(1400 + NextRandom() % 3, NextRandom() % 2 ? L'K' : L'k') + L"\n");
-        else if (pick < 6)
-            texts.push_back(Characters(1 + NextRandom() % 30, L' ', 95) + LineEnd());
-        else if (pick < 8)
-            texts.push_back(L"calle " + Characters(NextRandom() % 4, L'a', 26) + L"ch" + Characters(2, L'0', 10) + L"\r\n");
-        else
-            texts.push_back(KindLine(pick % 2 ? kWords : kCsv, texts));
-    }
-    ExpectKeyOrderIsComparatorOrder(texts, 0x409, 0, 0);
-    ExpectKeyOrderIsComparatorOrder(texts, 0x40a, NORM_IGNORECASE, 1);
 }
 
 /*
