@@ -147,11 +147,15 @@ ztoa_prefix_booted() {
 
 # Boots the prefix if it never was, detached: the services Wine starts on
 # the first run would otherwise inherit that run's output and hold a
-# caller's pipe (ctest's, or a $(...)) open until the wineserver ends.
+# caller's pipe (ctest's, or a $(...)) open until the wineserver ends. The
+# booting session ends before anything else runs: in the session that
+# created the prefix, every program that opens a window took about 20 s
+# longer under Wine 8.
 ztoa_boot_prefix() {
     ! ztoa_prefix_booted || return 0
     mkdir -p "$WINEPREFIX"
     "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$1" wineboot -i </dev/null >/dev/null 2>&1 || true
+    "$(ztoa_wineserver "$1")" -w </dev/null >/dev/null 2>&1 || true
 }
 
 # Starts an Xvfb of our own and a persistent wineserver for the prefix of
@@ -170,14 +174,7 @@ ztoa_start_services() {
     # A wineserver that some other run already keeps for this prefix is
     # shared, and left running at the end.
     ZTOA_WINESERVER=$(ztoa_wineserver "$arch")
-    mkdir -p "$WINEPREFIX"
-    # A new prefix is booted in a session of its own, which ends before the
-    # persistent one starts: in the session that created the prefix, every
-    # program that opens a window took about 20 s longer under Wine 8.
-    if ! ztoa_prefix_booted; then
-        "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$arch" wineboot -i </dev/null >/dev/null 2>&1 || true
-        "$ZTOA_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-    fi
+    ztoa_boot_prefix "$arch"
     if ! "$ZTOA_WINESERVER" -p </dev/null >/dev/null 2>&1; then
         ZTOA_WINESERVER=
     fi

@@ -6,7 +6,6 @@
 #include "settings.h"
 #include "../common/instance.h"
 #include "../common/platform.h"
-#include "../common/widefunc.h"
 #include "../resources/resource.h"
 
 #define LOCALE_TEXT_SIZE 1016
@@ -106,9 +105,9 @@ static void FillLocaleList(void)
 
 /*
 ** Whether this Windows compares under the flag bit. Windows 7 brought
-** SORT_DIGITSASNUMBERS and earlier versions reject it, which CompareStringW
-** tells; the 9x family has no such flag even where its CompareStringA
-** lets the bit pass. The older flags are known everywhere.
+** SORT_DIGITSASNUMBERS and earlier versions reject it, which a comparison
+** under it tells; the 9x family has no such flag even where its
+** CompareStringA lets the bit pass. The older flags are known everywhere.
 */
 static BOOL IsFlagAccepted(DWORD bit)
 {
@@ -118,9 +117,7 @@ static BOOL IsFlagAccepted(DWORD bit)
 #endif
     if (bit != SORT_DIGITSASNUMBERS)
         return TRUE;
-    if (!IsNtPlatform())
-        return FALSE;
-    return CompareStringW(LOCALE_SYSTEM_DEFAULT, bit, L"1", 1, L"2", 1) != 0;
+    return IsNtPlatform() && CompareSettingsOf(LOCALE_SYSTEM_DEFAULT, bit).accepted;
 }
 
 /*

@@ -136,16 +136,6 @@ static BOOL EndsInLoneCr(const WCHAR* text)
     return len > 0 && text[len - 1] == L'\r';
 }
 
-/* Whether two NUL-terminated texts hold the same units. */
-static BOOL SameText(const WCHAR* a, const WCHAR* b)
-{
-    while (*a != L'\0' && *a == *b) {
-        a++;
-        b++;
-    }
-    return *a == *b;
-}
-
 /*
 ** The line-end style of the document's first line; CrLf when it cannot be
 ** read for want of memory or a usable size. Returns FALSE when the host's
@@ -347,7 +337,7 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want)
     WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome == SORT_NO_MEMORY;
-    BOOL same = SameText(text, want);
+    BOOL same = CompareOrdinalW(text, want) == 0;
     ZtoaFree(text);
     return same;
 }
