@@ -19,6 +19,8 @@
 #define IDS_SETTINGS_REJECTED       9
 #define IDS_EDITOR_DISAGREES        10  /* the editor's answers did not agree: not sorted     */
 #define IDS_REWRITE_UNVERIFIED      11  /* after the rewrite the lines are not as expected    */
+#define IDS_NOT_DELETED             12  /* the editor kept lines it was asked to delete       */
+#define IDS_SAVE_FAILED             13  /* the dialog could not store the settings            */
 
 /* Toolbar bitmaps */
 #define IDB_TOOLBAR                 101 /* 16 x 15, 16 colours           */
@@ -46,5 +48,6 @@
 #define IDC_IGNORE_WIDTH            1005
 #define IDC_STRING_SORT             1006
 #define IDC_DIGITS_AS_NUMBERS       1007
+#define IDC_LEADING_NUMBER          1008 /* order by the number each line starts with */
 
 #endif /* ZTOA_RESOURCE_H */
