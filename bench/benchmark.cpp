@@ -14,12 +14,14 @@
 **
 ** loads FILE (UTF-8, or UTF-16LE with a BOM), sorts all its lines once
 ** and prints one tab-separated row: lines, the whole command, its stages
-** (fetch, keys, sort, ties, place, rewrite, free), the host's share, the
+** (fetch, keys, sort, ties, place, rewrite with its read-back, free), the host's share, the
 ** floor (one LCMapStringW a line, three messages a line to the same host,
 ** an ordinal sort of as many records), the command over the floor, the
 ** lines whose kept key bytes tie, the keys made again, the module's own
 ** peak allocations, the target for it (the range's UTF-16 text plus 48
-** bytes a line), the process's peak working set (all in MiB) and the path.
+** bytes a line), the process's peak working set (all in MiB), the check
+** of the key order against CompareStringW, the read-back of the rewritten
+** lines, and the path.
 */
 #include <windows.h>
 #include <psapi.h>
@@ -500,16 +502,19 @@ int main(int argc, char** argv)
     double whole = Seconds(after - before);
     double floor = MeasureFloor(locale, flags);
     const double mib = 1048576.0;
-    printf("%zu\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.2f\t%zu\t%zu\t%.1f\t%.1f\t%.1f\t%s\n",
+    printf("%zu\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.2f\t%zu\t%zu\t%.1f\t%.1f\t%.1f"
+           "\t%.3f\t%.3f\t%s\n",
            lines, whole, Between(SORT_STAGE_FETCHING, SORT_STAGE_FETCHED),
            byKeys ? Between(SORT_STAGE_FETCHED, SORT_STAGE_KEYED) : 0.0,
            Between(byKeys ? SORT_STAGE_KEYED : SORT_STAGE_FETCHED, sortedAt),
            byKeys ? Between(SORT_STAGE_SORTED, SORT_STAGE_TIED) : 0.0,
-           byKeys ? Between(SORT_STAGE_TIED, SORT_STAGE_ORDERED) : 0.0,
+           byKeys ? Between(SORT_STAGE_CHECKED, SORT_STAGE_ORDERED) : 0.0,
            Between(SORT_STAGE_ORDERED, SORT_STAGE_REWRITTEN), Between(SORT_STAGE_REWRITTEN, SORT_STAGE_FREED),
            hostSeconds, floor, whole / floor, g_stageValue[SORT_STAGE_TIED], g_stageValue[SORT_STAGE_REMADE],
            g_peakBytes / mib, (textBytes + 48.0 * lines) / mib, memory.PeakWorkingSetSize / mib,
-           byKeys ? "keys" : "compare");
+           byKeys ? Between(SORT_STAGE_TIED, SORT_STAGE_CHECKED) : 0.0,
+           Between(SORT_STAGE_INSERTED, SORT_STAGE_REWRITTEN),
+           byKeys ? "keys" : g_stageTicks[SORT_STAGE_CHECKED] != 0 ? "compare (keys refuted)" : "compare");
     HostDestroyEditor();
     RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY_PREFIX "benchmark");
     return 0;

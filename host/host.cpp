@@ -37,6 +37,9 @@ static HostLineSizeMode g_sizeMode;                /* how HM_GET_LINE reports si
 static LRESULT g_fixedSize;                        /* the size HOST_SIZE_FIXED reports */
 static UINT g_unanswered;                          /* a message left unanswered, or 0 */
 static int g_lineCountOffset;                      /* a wrong line count's error */
+static HostInsertFault g_insertFault;              /* what insertions do to their texts */
+static int g_insertions;                           /* texts inserted since the fault was set */
+static std::wstring g_heldInsertion;               /* HOST_INSERT_SWAP: the second text, held back */
 static int g_redraw = -1;                          /* last HM_SET_REDRAW value */
 static HCURSOR g_cursorSeen;                       /* the cursor at the last HM_GET_LINE */
 static BOOL g_watchCursor;                         /* note the cursor at each HM_GET_LINE */
@@ -415,6 +418,31 @@ static void GetSelectionPoint(WPARAM mode, POINT logical, POINT* out)
     *out = mode == POS_LOGICAL ? logical : HostLogicalToView(logical);
 }
 
+/* Inserts text at the caret, changed as the insertion fault says. */
+static void InsertWithFault(const WCHAR* text)
+{
+    std::wstring t = text;
+    g_insertions++;
+    size_t end = t.size();
+    while (end > 0 && (t[end - 1] == L'\r' || t[end - 1] == L'\n'))
+        end--;
+    if (g_insertFault == HOST_INSERT_CRLF && end < t.size() && t.compare(end, std::wstring::npos, L"\r\n") != 0)
+        t.replace(end, std::wstring::npos, L"\r\n");
+    if (g_insertFault == HOST_INSERT_TRIM) {
+        size_t blank = end;
+        while (blank > 0 && (t[blank - 1] == L' ' || t[blank - 1] == L'\t'))
+            blank--;
+        t.erase(blank, end - blank);
+    }
+    if (g_insertFault == HOST_INSERT_SWAP && g_insertions == 2) {
+        g_heldInsertion = t;
+        return;
+    }
+    InsertAtCaret(t.c_str());
+    if (g_insertFault == HOST_INSERT_SWAP && g_insertions == 3)
+        InsertAtCaret(g_heldInsertion.c_str());
+}
+
 static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == g_unanswered)
@@ -462,7 +490,7 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return OnGetLine((LineRequest*)wParam, (WCHAR*)lParam);
     case HM_INSERT_TEXT:
         if (lParam != 0)
-            InsertAtCaret((const WCHAR*)lParam);
+            InsertWithFault((const WCHAR*)lParam);
         return 0;
     }
     return 0;
@@ -593,6 +621,7 @@ HWND HostCreateEditor(HWND parent)
     g_sizeMode = HOST_SIZE_TRUE;
     g_unanswered = 0;
     g_lineCountOffset = 0;
+    HostSetInsertFault(HOST_INSERT_TRUE);
     g_redraw = -1;
     g_cursorSeen = NULL;
     g_passedValue = 0;
@@ -663,6 +692,13 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size)
 void HostSetUnanswered(UINT message)
 {
     g_unanswered = message;
+}
+
+void HostSetInsertFault(HostInsertFault fault)
+{
+    g_insertFault = fault;
+    g_insertions = 0;
+    g_heldInsertion.clear();
 }
 
 void HostSetLineCountOffset(int offset)

@@ -29,6 +29,14 @@ enum HostLineSizeMode {
     HOST_SIZE_SHORT = 2   /* the real size less the value given: no room for the terminator */
 };
 
+/* Ways the host can be told to change what it is asked to insert, as editors with auto-format do. */
+enum HostInsertFault {
+    HOST_INSERT_TRUE = 0,    /* as given */
+    HOST_INSERT_CRLF = 1,    /* a text that ends in a lone CR or LF gets CR LF instead */
+    HOST_INSERT_TRIM = 2,    /* blanks before the text's line end are dropped */
+    HOST_INSERT_SWAP = 3     /* the second text comes in after the third */
+};
+
 HWND HostCreateEditor(HWND parent);
 void HostDestroyEditor(void);
 HWND HostEditorWindow(void);
@@ -60,6 +68,7 @@ void HostSetGuardState(BOOL set);       /* HOST_CMD_GUARD's state flag */
 void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
 void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
 void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
+void HostSetInsertFault(HostInsertFault fault); /* what HM_INSERT_TEXT does to its texts from now on */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */
 void HostWatchCursor(BOOL watch);       /* TRUE: note the cursor at each HM_GET_LINE (a server call under Wine) */
 HCURSOR HostCursorSeen(void);           /* the cursor as the last watched HM_GET_LINE found it */

@@ -5,6 +5,7 @@
 #include "propdlg.h"
 #include "settings.h"
 #include "../common/instance.h"
+#include "../common/message.h"
 #include "../common/platform.h"
 #include "../resources/resource.h"
 
@@ -153,7 +154,9 @@ static void OnInitDialog(HWND dialog)
 
 /*
 ** Stores the chosen locale (0 when none is chosen) and the options whose
-** boxes are checked; a greyed box stores nothing, whatever its check.
+** boxes are checked, and closes the dialog; a greyed box stores nothing,
+** whatever its check. When the registry does not take them, the user is
+** told and the dialog stays open, so that the choice is not lost unseen.
 ** The list is this dialog's own: another properties dialog opened over
 ** this one has filled the module-wide handle with its list since.
 */
@@ -171,7 +174,10 @@ static void OnOK(HWND dialog)
         if (IsWindowEnabled(box) && IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
             flags |= g_flagBoxes[i].bit;
     }
-    SaveSettings(locale, flags);
+    if (!SaveSettings(locale, flags)) {
+        ShowModuleMessage(dialog, IDS_SAVE_FAILED);
+        return;
+    }
     EndDialog(dialog, IDOK);
 }
 

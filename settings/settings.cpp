@@ -151,11 +151,12 @@ static DWORD ReadDwordValue(HKEY key, const char* name, DWORD defaultValue)
     return value;
 }
 
-static void WriteDwordValue(HKEY key, const char* name, DWORD value)
+/* Writes a REG_DWORD value; returns whether the registry took it. */
+static BOOL WriteDwordValue(HKEY key, const char* name, DWORD value)
 {
     if (key == NULL)
-        return;
-    RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value));
+        return FALSE;
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&value, sizeof(value)) == ERROR_SUCCESS;
 }
 
 /*
@@ -199,10 +200,10 @@ BOOL SaveSettings(DWORD locale, DWORD flags)
     HKEY key = OpenSettingsKey(KEY_READ | KEY_WRITE);
     if (key == NULL)
         return FALSE;
-    WriteDwordValue(key, "Locale", locale);
-    WriteDwordValue(key, "Flags", flags);
+    BOOL saved = WriteDwordValue(key, "Locale", locale);
+    saved = WriteDwordValue(key, "Flags", flags) && saved;
     RegCloseKey(key);
-    return TRUE;
+    return saved;
 }
 
 /*

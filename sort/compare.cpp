@@ -1,20 +1,13 @@
 /*
-** Line comparators. Both compare the texts without their line ends and
-** invert the platform's answer, so that sorting ascending by them puts the
-** greater line first. A pair that cannot be compared ranks equal.
+** Line comparison. Both comparisons compare the texts without their line
+** ends and invert the platform's answer, so that sorting ascending by them
+** puts the greater line first. A pair the platform cannot compare ranks
+** equal; the sort command refuses settings under which that happens.
 */
 #include "compare.h"
-#include "../common/memory.h"
 #include "../common/widefunc.h"
 
-/* The settings of the running sort. The qsort-shaped comparators are
-   given nothing else, so they read them here. */
-static CompareSettings g_compareSettings;   /* written by UseCompareSettings alone */
-
-void UseCompareSettings(const CompareSettings* settings)
-{
-    g_compareSettings = *settings;
-}
+#include <stddef.h>
 
 /*
 ** Returns len shortened by the line end at the end of text: one CR or LF,
@@ -45,13 +38,6 @@ int ComparedLength(const WCHAR* text)
     return TrimLineEnd(text, lstrlenW(text));
 }
 
-int CompareLinesW(const void* a, const void* b)
-{
-    const WCHAR* first = *(const WCHAR* const*)a;
-    const WCHAR* second = *(const WCHAR* const*)b;
-    return CompareLineTextsW(first, second, &g_compareSettings);
-}
-
 int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSettings* settings)
 {
     if (first == NULL || second == NULL)
@@ -60,41 +46,43 @@ int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSett
                                               second, ComparedLength(second)));
 }
 
-/*
-** Converts text to the ANSI code page in a new buffer of 2 * len + 1 bytes.
-** Returns NULL when the buffer cannot be had or the conversion fails, so
-** that no unterminated buffer is ever compared.
-*/
-static char* ToAnsi(const WCHAR* text)
+int CompareLinePointers(const void* a, const void* b, const void* context)
 {
-    int len = lstrlenW(text);
-    int size = 2 * len + 1;
-    char* buffer = (char*)ZtoaAlloc(size);
-    if (buffer == NULL)
-        return NULL;
-    if (WideCharToMultiByte(CP_ACP, 0, text, -1, buffer, size, NULL, NULL) == 0) {
-        ZtoaFree(buffer);
-        return NULL;
-    }
-    return buffer;
+    return CompareLineTextsW(*(WCHAR* const*)a, *(WCHAR* const*)b, (const CompareSettings*)context);
 }
 
-int CompareLinesA(const void* a, const void* b)
+/*
+** The bytes line's AnsiLine takes: the record and room for every UTF-16
+** unit to become two bytes, rounded up so that the next entry is aligned.
+** The sum over many lines is the caller's to check for overflow.
+*/
+size_t AnsiLineBytes(const WCHAR* line)
 {
-    const WCHAR* first = *(const WCHAR* const*)a;
-    const WCHAR* second = *(const WCHAR* const*)b;
-    if (first == NULL || second == NULL)
-        return 0;
-    int result = 0;
-    char* firstAnsi = ToAnsi(first);
-    char* secondAnsi = ToAnsi(second);
-    if (firstAnsi != NULL && secondAnsi != NULL) {
-        int firstLen = TrimLineEnd(firstAnsi, lstrlenA(firstAnsi));
-        int secondLen = TrimLineEnd(secondAnsi, lstrlenA(secondAnsi));
-        result = CompareStringA(g_compareSettings.locale, g_compareSettings.flags,
-                                firstAnsi, firstLen, secondAnsi, secondLen);
-    }
-    ZtoaFree(firstAnsi);
-    ZtoaFree(secondAnsi);
-    return InvertCompareResult(result);
+    size_t bytes = offsetof(AnsiLine, text) + 2 * (size_t)lstrlenW(line) + 1;
+    return (bytes + sizeof(void*) - 1) & ~(sizeof(void*) - 1);
+}
+
+/*
+** Converts line into the AnsiLine at room, which has AnsiLineBytes(line)
+** bytes. Returns NULL when the conversion fails, so that no unterminated
+** text is ever compared.
+*/
+AnsiLine* MakeAnsiLine(WCHAR* line, void* room)
+{
+    AnsiLine* entry = (AnsiLine*)room;
+    int size = 2 * lstrlenW(line) + 1;
+    entry->line = line;
+    if (WideCharToMultiByte(CP_ACP, 0, line, -1, entry->text, size, NULL, NULL) == 0)
+        return NULL;
+    entry->length = TrimLineEnd(entry->text, lstrlenA(entry->text));
+    return entry;
+}
+
+int CompareAnsiLines(const void* a, const void* b, const void* context)
+{
+    const AnsiLine* first = *(const AnsiLine* const*)a;
+    const AnsiLine* second = *(const AnsiLine* const*)b;
+    const CompareSettings* settings = (const CompareSettings*)context;
+    return InvertCompareResult(CompareStringA(settings->locale, settings->flags, first->text, first->length,
+                                              second->text, second->length));
 }

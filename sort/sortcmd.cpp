@@ -3,6 +3,7 @@
 ** host, sorted descending under the stored settings, and written back in
 ** their place. All access to the document goes through host messages.
 */
+#include "ansisort.h"
 #include "compare.h"
 #include "sortcmd.h"
 #include "sortkeys.h"
@@ -13,7 +14,7 @@
 #include "../common/hostmsg.h"
 #include "../common/memory.h"
 #include "../common/widefunc.h"
-#include "../common/instance.h"
+#include "../common/message.h"
 #include "../resources/resource.h"
 
 #include <assert.h>
@@ -22,9 +23,6 @@
 enum LineEndStyle { CrLf = 0, Cr = 1, Lf = 2 };
 
 static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by LineEndStyle */
-
-/* Room for a message to the user and its caption, in characters or bytes. */
-#define MESSAGE_TEXT_SIZE 256
 
 /*
 ** Units of room that each line's buffer has beyond the size the host
@@ -48,6 +46,7 @@ enum SortOutcome {
     SORT_NO_MEMORY,          /* a buffer could not be had */
     SORT_UNMOVABLE_LINE,     /* a line cannot be read whole, or would join its neighbour */
     SORT_EDITOR_DISAGREES,   /* the host's answers contradict each other */
+    SORT_NOT_DELETED,        /* the host kept lines it was asked to delete: nothing inserted */
     SORT_UNVERIFIED          /* after the rewrite the document is not as expected */
 };
 
@@ -63,52 +62,72 @@ typedef struct LineRange {
 } LineRange;
 
 /*
+** The size the host announces for logical line yLine, line end and
+** terminator included, in request, which the read then uses. Returns 0
+** when it is no usable size (0, negative, or too large for a 32-bit buffer).
+*/
+static size_t AskLineSize(HWND hwndView, LONG yLine, LineRequest* request)
+{
+    request->cch = 0;
+    request->flags = LINE_REQUEST_WITH_EOL;
+    request->yLine = yLine;
+    LRESULT n = SendMessageA(hwndView, HM_GET_LINE, (WPARAM)request, 0);
+    return n <= 0 || (ULONG_PTR)n > MAX_LINE_UNITS ? 0 : (size_t)n;
+}
+
+/*
+** Reads the line that request names, of announced size n, into text, which
+** has room for n + SPARE_UNITS units; the host is offered all of them, so
+** that a host whose size falls short writes past where it said the text
+** ends and is caught instead of its text being cut. Returns FALSE when the
+** text the host wrote does not end where the size said it would.
+*/
+static BOOL ReadLineInto(HWND hwndView, LineRequest* request, size_t n, WCHAR* text)
+{
+    size_t room = n + SPARE_UNITS;
+    /* A host that writes nothing leaves an empty text, not old memory, and
+       a terminator the host did not write is not found where it was announced. */
+    text[0] = L'\0';
+    text[n - 1] = n > 1 ? UNWRITTEN_UNIT : L'\0';
+    request->cch = (DWORD)room;
+    SendMessageA(hwndView, HM_GET_LINE, (WPARAM)request, (LPARAM)text);
+    text[room - 1] = L'\0';
+    return text[n - 1] == L'\0';
+}
+
+/*
 ** Reads logical line yLine, line end included, NUL-terminated, into memory
 ** taken from the arena, or into a buffer of its own that the caller frees
 ** when arena is NULL; *units gets the length the host announced for it,
 ** terminator excluded. The buffer has SPARE_UNITS units of room beyond the
 ** announced size, and extraUnits more after them that the host is not
-** offered; the host is given all the rest, so that a host whose
-** size falls short writes past where it said the text ends and is caught
-** instead of its text being cut. Returns NULL with *outcome set when the
-** line cannot be had: SORT_NO_MEMORY when no memory can be had for it,
-** SORT_UNMOVABLE_LINE when the host reports no usable size for it (0,
-** negative, or too large for a 32-bit buffer), SORT_EDITOR_DISAGREES when
+** offered. Returns NULL with *outcome set when the line cannot be had:
+** SORT_NO_MEMORY when no memory can be had for it, SORT_UNMOVABLE_LINE
+** when the host reports no usable size for it, SORT_EDITOR_DISAGREES when
 ** the text the host wrote does not end where the size said it would.
 */
 static WCHAR* GetLineText(HWND hwndView, LONG yLine, size_t extraUnits, size_t* units, SortOutcome* outcome,
                           LineArena* arena)
 {
     LineRequest request;
-    request.cch = 0;
-    request.flags = LINE_REQUEST_WITH_EOL;
-    request.yLine = yLine;
-    LRESULT n = SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, 0);
-    if (n <= 0 || (ULONG_PTR)n > MAX_LINE_UNITS) {
+    size_t n = AskLineSize(hwndView, yLine, &request);
+    if (n == 0) {
         *outcome = SORT_UNMOVABLE_LINE;
         return NULL;
     }
-    size_t room = (size_t)n + SPARE_UNITS;
-    size_t bytes = 2 * (room + extraUnits);
+    size_t bytes = 2 * (n + SPARE_UNITS + extraUnits);
     WCHAR* text = arena != NULL ? TakeLineMemory(arena, bytes) : (WCHAR*)ZtoaAlloc(bytes);
     if (text == NULL) {
         *outcome = SORT_NO_MEMORY;
         return NULL;
     }
-    /* A host that writes nothing leaves an empty text, not old memory, and
-       a terminator the host did not write is not found where it was announced. */
-    text[0] = L'\0';
-    text[n - 1] = n > 1 ? UNWRITTEN_UNIT : L'\0';
-    request.cch = (DWORD)room;
-    SendMessageA(hwndView, HM_GET_LINE, (WPARAM)&request, (LPARAM)text);
-    text[room - 1] = L'\0';
-    if (text[n - 1] != L'\0') {
+    if (!ReadLineInto(hwndView, &request, n, text)) {
         if (arena == NULL)
             ZtoaFree(text);
         *outcome = SORT_EDITOR_DISAGREES;
         return NULL;
     }
-    *units = (size_t)n - 1;
+    *units = n - 1;
     return text;
 }
 
@@ -138,8 +157,9 @@ static BOOL EndsInLoneCr(const WCHAR* text)
 
 /*
 ** The line-end style of the document's first line; CrLf when it cannot be
-** read for want of memory or a usable size. Returns FALSE when the host's
-** answers about the line disagree.
+** read for want of memory or a usable size. The line end is found at the
+** end the host announced, so that a NUL inside the line does not hide it.
+** Returns FALSE when the host's answers about the line disagree.
 */
 static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 {
@@ -149,34 +169,33 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
     WCHAR* text = GetLineText(hwndView, 0, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome != SORT_EDITOR_DISAGREES;
-    int len = lstrlenW(text);
     *style = Lf;
-    if (len >= 1 && text[len - 1] == L'\r')
+    if (units >= 1 && text[units - 1] == L'\r')
         *style = Cr;
-    else if (len >= 2 && text[len - 2] == L'\r' && text[len - 1] == L'\n')
+    else if (units >= 2 && text[units - 2] == L'\r' && text[units - 1] == L'\n')
         *style = CrLf;
     ZtoaFree(text);
     return TRUE;
 }
 
 /*
-** Sorts lines descending under settings, which the comparators have been
-** given; lines that compare equal keep their document order. On the NT
-** platform the lines are sorted by sort keys where those are sure to
-** agree with CompareStringW, which gives the same order in a fraction of
-** the time; otherwise, or when the keys cannot be made, by CompareLinesW.
-** Elsewhere by CompareLinesA.
+** Sorts lines descending under settings; lines that compare equal keep
+** their document order. On the NT platform the lines are sorted by sort
+** keys where those can agree with CompareStringW, which gives the same
+** order in a fraction of the time, and the order is checked against it;
+** otherwise, or when the keys cannot be made or their order does not
+** hold, by CompareStringW itself. Elsewhere by CompareStringA.
 ** Returns FALSE, leaving lines as they were, when no memory could be had.
 */
 static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
     if (!IsNtPlatform())
-        return StableSortPointers((void**)lines, count, CompareLinesA);
+        return SortLinesInAnsi(lines, count, settings);
     if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings)) {
         SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }
-    BOOL sorted = StableSortPointers((void**)lines, count, CompareLinesW);
+    BOOL sorted = StableSortPointersWith((void**)lines, count, CompareLinePointers, settings);
     SORT_STAGE(SORT_STAGE_ORDERED, 0);
     return sorted;
 }
@@ -193,23 +212,38 @@ static BOOL ConvertPosition(HWND hwndView, const POINT* logical, POINT* view)
     return view->x >= 0 && view->y >= 0;
 }
 
+/* Whether position a stands after position b in the document. */
+static BOOL StandsAfter(const POINT* a, const POINT* b)
+{
+    return a->y > b->y || (a->y == b->y && a->x > b->x);
+}
+
 /*
 ** Reads the selection and the document's line count and widens the
 ** selection to whole lines: start at column 0 of its first line, end at
 ** column 0 of the line after its last, where a selection that ends at
-** column 0 leaves that line out. Returns SORT_NOTHING when fewer than two
-** lines result, SORT_EDITOR_DISAGREES when the range reaches past the
-** document the host describes.
+** column 0 leaves that line out. A selection reported end first (made
+** upwards) is taken the right way round. Returns SORT_NOTHING when fewer
+** than two lines result, SORT_EDITOR_DISAGREES when the host leaves a
+** point unanswered or the range reaches past the document it describes.
 */
 static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
 {
-    /* A host that does not answer leaves an empty selection. */
+    /* Both points start at a place no host names, so that one the host
+       leaves unwritten is not taken for a selection made upwards. */
     POINT* start = &range->start;
     POINT* end = &range->end;
-    start->x = start->y = 0;
-    end->x = end->y = 0;
+    start->x = start->y = -1;
+    end->x = end->y = -1;
     SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)start);
     SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)end);
+    if (start->x < 0 || start->y < 0 || end->x < 0 || end->y < 0)
+        return SORT_EDITOR_DISAGREES;
+    if (StandsAfter(start, end)) {
+        POINT first = *end;
+        *end = *start;
+        *start = first;
+    }
     start->x = 0;
 
     range->docLines = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
@@ -222,7 +256,7 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
     if (end->y - start->y <= 1)
         return SORT_NOTHING;
     /* Only a range that takes the last line ends past it. */
-    if (start->y < 0 || end->y > range->docLines - (range->takesLastLine ? 0 : 1))
+    if (end->y > range->docLines - (range->takesLastLine ? 0 : 1))
         return SORT_EDITOR_DISAGREES;
     return SORT_DONE;
 }
@@ -326,34 +360,67 @@ static SortOutcome CheckJoins(HWND hwndView, const LineRange* range, WCHAR** lin
     return outcome;
 }
 
+/* A buffer that the lines read back go into, grown as they need. */
+typedef struct ReadBackBuffer {
+    WCHAR* text;
+    size_t room;   /* in units */
+} ReadBackBuffer;
+
 /*
-** Whether the document's line y reads back as want. A line that cannot be
-** read for want of memory is taken to be as it was written.
+** Whether the document's line y reads back as want, line end included. A
+** line whose announced size is not want's differs unread. A line the
+** buffer cannot be grown for, for want of memory, is taken to be as it
+** was written.
 */
-static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want)
+static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want, size_t wantUnits, ReadBackBuffer* buffer)
 {
-    size_t units;
-    SortOutcome outcome = SORT_DONE;
-    WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
-    if (text == NULL)
-        return outcome == SORT_NO_MEMORY;
-    BOOL same = CompareOrdinalW(text, want) == 0;
-    ZtoaFree(text);
-    return same;
+    LineRequest request;
+    size_t n = AskLineSize(hwndView, y, &request);
+    if (n != wantUnits + 1)
+        return FALSE;
+    if (buffer->room < n + SPARE_UNITS) {
+        size_t room = 2 * buffer->room > n + SPARE_UNITS ? 2 * buffer->room : n + SPARE_UNITS;
+        ZtoaFree(buffer->text);
+        buffer->text = (WCHAR*)ZtoaAlloc(2 * room);
+        buffer->room = buffer->text != NULL ? room : 0;
+        if (buffer->text == NULL)
+            return TRUE;
+    }
+    return ReadLineInto(hwndView, &request, n, buffer->text) && memcmp(buffer->text, want, 2 * n) == 0;
+}
+
+static LRESULT GetLineCount(HWND hwndView)
+{
+    return SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+}
+
+/*
+** Whether the host deleted the range as asked: it holds the lines it held
+** less the range's, and, where the range took the document's last line,
+** the empty line that deleting up to the document's end leaves.
+*/
+static BOOL RangeDeleted(HWND hwndView, const LineRange* range, size_t count)
+{
+    return GetLineCount(hwndView) == range->docLines - (LRESULT)count + (range->takesLastLine ? 1 : 0);
 }
 
 /*
 ** Whether the host holds what the rewrite meant to leave: as many lines as
-** before (one more when the last line was given its line end), and the
-** range's first and last lines as sorted.
+** before (one more when the last line was given its line end), and every
+** line of the range as inserted, line end included. An editor that
+** changes text as it is inserted (line ends, trailing blanks, indents)
+** is caught here.
 */
 static BOOL RewriteVerified(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count)
 {
-    LRESULT want = range->docLines + (range->takesLastLine ? 1 : 0);
-    if (SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0) != want)
+    if (GetLineCount(hwndView) != range->docLines + (range->takesLastLine ? 1 : 0))
         return FALSE;
-    return LineReadsBack(hwndView, range->start.y, lines[0])
-        && LineReadsBack(hwndView, range->start.y + (LONG)count - 1, lines[count - 1]);
+    ReadBackBuffer buffer = { NULL, 0 };
+    BOOL same = TRUE;
+    for (size_t i = 0; i < count && same; i++)
+        same = LineReadsBack(hwndView, range->start.y + (LONG)i, lines[i], (size_t)lstrlenW(lines[i]), &buffer);
+    ZtoaFree(buffer.text);
+    return same;
 }
 
 /*
@@ -362,8 +429,9 @@ static BOOL RewriteVerified(HWND hwndView, const LineRange* range, WCHAR** lines
 ** selected through the host's own numbering, converted before anything
 ** changes: a host that does not convert it gets SORT_EDITOR_DISAGREES and
 ** an unchanged document. A range that takes the document's last line is
-** deleted up to the document's end. Returns SORT_UNVERIFIED when the
-** document does not read back as sorted.
+** deleted up to the document's end. Nothing is inserted unless the host
+** deleted the range as asked (SORT_NOT_DELETED). Returns SORT_UNVERIFIED
+** when the document does not read back as sorted.
 */
 static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
                                 size_t lastLineUnits)
@@ -380,8 +448,13 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
     SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
     SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
     SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
+    if (!RangeDeleted(hwndView, range, count)) {
+        SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+        return SORT_NOT_DELETED;
+    }
     for (size_t i = 0; i < count; i++)
         SendMessageA(hwndView, HM_INSERT_TEXT, 0, (LPARAM)lines[i]);
+    SORT_STAGE(SORT_STAGE_INSERTED, count);
     /* The end line exists only now when the last line got its line end. */
     if (ConvertPosition(hwndView, &range->start, &viewStart) && ConvertPosition(hwndView, &range->end, &viewEnd))
         SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
@@ -401,8 +474,9 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range, const Compar
     size_t lineCount = (size_t)(range->end.y - range->start.y);
     assert(lineCount >= 2 && range->start.x == 0 && range->end.x == 0);
 
-    LineEndStyle style;
-    if (!DetectLineEndStyle(hwndView, &style) && range->takesLastLine)
+    /* Line 0's line end is needed only to end the document's last line. */
+    LineEndStyle style = CrLf;
+    if (range->takesLastLine && !DetectLineEndStyle(hwndView, &style))
         return SORT_EDITOR_DISAGREES;
 
     WCHAR** lines = (WCHAR**)ZtoaAllocZeroed(lineCount, sizeof(WCHAR*));
@@ -436,42 +510,6 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range, const Compar
     return outcome;
 }
 
-/* The string resource and the message box in the ANSI code page or in UTF-16. */
-static void LoadText(UINT id, char* text, int size) { LoadStringA(g_hInstance, id, text, size); }
-static void LoadText(UINT id, WCHAR* text, int size) { LoadStringW(g_hInstance, id, text, size); }
-static void ShowBox(HWND owner, const char* text, const char* caption)
-{
-    MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
-}
-static void ShowBox(HWND owner, const WCHAR* text, const WCHAR* caption)
-{
-    MessageBoxW(owner, text, caption, MB_OK | MB_ICONWARNING);
-}
-
-/* Shows string id as a warning over the editor, in the character set of Char. */
-template <typename Char>
-static void ShowSortMessageIn(HWND hwndView, UINT id)
-{
-    Char text[MESSAGE_TEXT_SIZE], caption[MESSAGE_TEXT_SIZE];
-    text[0] = caption[0] = 0;
-    LoadText(id, text, MESSAGE_TEXT_SIZE);
-    LoadText(IDS_MENU_TEXT, caption, MESSAGE_TEXT_SIZE);
-    ShowBox(hwndView, text, caption);
-}
-
-/*
-** Tells the user, in a message box over the editor, why the lines were not
-** sorted. The NT family shows the text as the module holds it; the others
-** can show it only in the ANSI code page.
-*/
-static void ShowSortMessage(HWND hwndView, UINT id)
-{
-    if (IsNtPlatform())
-        ShowSortMessageIn<WCHAR>(hwndView, id);
-    else
-        ShowSortMessageIn<char>(hwndView, id);
-}
-
 /* The message that tells the user of an outcome, or 0 when there is nothing to tell. */
 static UINT OutcomeMessage(SortOutcome outcome)
 {
@@ -480,6 +518,7 @@ static UINT OutcomeMessage(SortOutcome outcome)
     case SORT_NO_MEMORY:         return IDS_NO_MEMORY;
     case SORT_UNMOVABLE_LINE:    return IDS_UNMOVABLE_LINE;
     case SORT_EDITOR_DISAGREES:  return IDS_EDITOR_DISAGREES;
+    case SORT_NOT_DELETED:       return IDS_NOT_DELETED;
     case SORT_UNVERIFIED:        return IDS_REWRITE_UNVERIFIED;
     default:                     return 0;
     }
@@ -494,7 +533,6 @@ static UINT OutcomeMessage(SortOutcome outcome)
 void SortSelection(HWND hwndView)
 {
     CompareSettings settings = LoadCompareSettings();
-    UseCompareSettings(&settings);
 
     LineRange range;
     SortOutcome outcome = GetLineRange(hwndView, &range);
@@ -510,5 +548,5 @@ void SortSelection(HWND hwndView)
     }
     UINT message = OutcomeMessage(outcome);
     if (message != 0)
-        ShowSortMessage(hwndView, message);
+        ShowModuleMessage(hwndView, message);
 }

@@ -15,12 +15,14 @@
 */
 #include "sortkeys.h"
 #include "compare.h"
+#include "keyprobe.h"
 #include "keystore.h"
 #include "roadcost.h"
 #include "stablesort.h"
 #include "stages.h"
 #include "tiebreak.h"
 #include "../common/memory.h"
+#include "../common/text.h"
 
 #include <assert.h>
 #include <string.h>
@@ -55,13 +57,6 @@ static bool KeptRanksBefore(const KeyRecord& a, const KeyRecord& b)
     if (a.rank != b.rank)
         return a.rank > b.rank;
     return CompareKeptBytes(a, b) > 0;
-}
-
-/* Orders two lines as the comparator does; context: CompareSettings. */
-static int CompareLineAt(const void* a, const void* b, const void* context)
-{
-    const CompareSettings* settings = (const CompareSettings*)context;
-    return CompareLineTextsW(*(WCHAR* const*)a, *(WCHAR* const*)b, settings);
 }
 
 /*
@@ -160,6 +155,29 @@ static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
 }
 
 /*
+** Whether the sorted records stand in the comparator's order: no line
+** ranks below the one after it, and lines that tie are in document order.
+** Keys are meant to order lines as CompareStringW does, but they do not
+** always (characters that expand into several diacritic weights, and
+** whatever a Windows version does differently), so the order is checked
+** pair by pair before it is used. Where CompareStringW is transitive, a
+** sequence that passes is exactly the comparator's stable order. Texts
+** that are the same to the unit tie without asking.
+*/
+static BOOL RecordOrderHolds(RecordCursor records, size_t count, WCHAR** lines, const CompareSettings* settings)
+{
+    for (size_t i = 1; i < count; i++) {
+        const KeyRecord& a = records[i - 1];
+        const KeyRecord& b = records[i];
+        int c = CompareOrdinalW(lines[a.index], lines[b.index]) == 0
+            ? 0 : CompareLineTextsW(lines[a.index], lines[b.index], settings);
+        if (c > 0 || (c == 0 && a.index > b.index))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+/*
 ** Puts the lines in the order of the sorted records. The pointers go into
 ** the records' own memory first, one in each record, the record it
 ** replaces having been read; then into lines.
@@ -180,9 +198,11 @@ static void PlaceLines(RecordCursor records, WCHAR** lines, size_t count)
 ** Sorts lines descending by their sort keys under settings, or
 ** by the comparator where that costs less (the order is the same). The
 ** caller checks KeysAgreeWithCompare first. Returns FALSE, with lines as
-** they were, when a line is too long for a key, a key cannot be made or
+** they were, when the keys under settings failed the probe of awkward
+** texts, when the keys' order of these lines does not hold against the
+** comparator, when a line is too long for a key, a key cannot be made or
 ** memory for the keys cannot be had; the caller then sorts with the
-** comparator.
+** comparator, whose order stands.
 */
 BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
@@ -192,8 +212,10 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* setting
     if (count > MAX_RECORDS || !CountUnits(lines, count, &units))
         return FALSE;
     if (count < KEY_MIN_LINES || ComparatorCostsLessForRange(lines, count, units)) {
-        return StableSortPointersWith((void**)lines, count, CompareLineAt, settings);
+        return StableSortPointersWith((void**)lines, count, CompareLinePointers, settings);
     }
+    if (!KeysAgreeOnProbe(settings))
+        return FALSE;
     size_t blockCount = (count + RECORD_BLOCK_SIZE - 1) >> RECORD_BLOCK_SHIFT;
     KeyRecord** blocks = AllocateRecords(count, blockCount);
     if (blocks == NULL)
@@ -216,6 +238,10 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* setting
         made = BreakTies(records, count, &tb);
     }
     CloseKeyStore(&store);
+    if (made) {
+        made = RecordOrderHolds(records, count, lines, settings);
+        SORT_STAGE(SORT_STAGE_CHECKED, made);
+    }
     if (made)
         PlaceLines(records, lines, count);
     FreeRecords(blocks, blockCount);

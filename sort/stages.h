@@ -16,8 +16,10 @@ enum SortStage {
     SORT_STAGE_SORTED,     /* key path: the records are in the order of their kept bytes */
     SORT_STAGE_TIED,       /* key path: ties broken; value is the lines whose kept bytes tie */
     SORT_STAGE_REMADE,     /* key path: value is the whole keys made again to break them */
+    SORT_STAGE_CHECKED,    /* key path: each adjacent pair compared; value is 1 when the order held */
     SORT_STAGE_ORDERED,    /* the lines are in order; value is 1 by keys, 0 by comparator */
-    SORT_STAGE_REWRITTEN,  /* the host holds the sorted lines */
+    SORT_STAGE_INSERTED,   /* the sorted lines are inserted; they are read back next */
+    SORT_STAGE_REWRITTEN,  /* the host holds the sorted lines, read back */
     SORT_STAGE_FREED,      /* the command's memory is back */
     SORT_STAGE_COUNT
 };

@@ -13,9 +13,13 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "host/host.h"
 #include "sort/sortcmd.h"
 #include "registry_util.h"
+#include "sort/ansisort.h"
 #include "sort/compare.h"
 #include "common/memory.h"
 
@@ -295,20 +299,33 @@ TEST_F(FaultInjectionTest, GuardsCatchAOneByteOverrun)
     EXPECT_EQ(g_damaged, 1);
 }
 
-TEST_F(FaultInjectionTest, AnsiComparatorFailingToAllocateComparesEqual)
+/*
+** The 9x family's sort, failing at each of its allocations in turn: the
+** lines come out in the right order or as they were (a refusal), never in
+** another order, and every block is back.
+*/
+TEST_F(FaultInjectionTest, AnsiSortIsRightOrRefused)
 {
     CompareSettings settings = CompareSettingsOf(0x409, 0);
-    UseCompareSettings(&settings);
-    const wchar_t* a = L"apple\r\n";
-    const wchar_t* b = L"zebra";
-    ASSERT_EQ(CompareLinesA(&a, &b), 1);
-    for (int failAt = 1; failAt <= 2; failAt++) {
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < 40; i++)
+        texts.push_back(std::wstring(1 + i % 5, (wchar_t)(L'a' + i * 7 % 26)) + (i % 3 ? L"\r\n" : L"\n"));
+    std::vector<WCHAR*> original, expected;
+    for (std::wstring& t : texts)
+        original.push_back(&t[0]);
+    expected = original;
+    ASSERT_TRUE(SortLinesInAnsi(expected.data(), expected.size(), &settings));
+    ASSERT_NE(expected, original);
+    for (int failAt = 1;; failAt++) {
+        std::vector<WCHAR*> lines = original;
         Arm(failAt);
-        int result = CompareLinesA(&a, &b);
+        BOOL sorted = SortLinesInAnsi(lines.data(), lines.size(), &settings);
         g_armed = false;
-        EXPECT_TRUE(g_failed);
-        EXPECT_EQ(result, 0);
         EXPECT_EQ(g_liveCount, 0);
+        EXPECT_EQ(lines, sorted ? expected : original) << "failing allocation " << failAt;
+        if (!g_failed)
+            break;
+        EXPECT_FALSE(sorted) << "allocation " << failAt << " failed unseen";
     }
 }
 

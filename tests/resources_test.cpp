@@ -50,6 +50,8 @@ static_assert(IDS_UNMOVABLE_LINE == 8, "string id");
 static_assert(IDS_SETTINGS_REJECTED == 9, "string id");
 static_assert(IDS_EDITOR_DISAGREES == 10, "string id");
 static_assert(IDS_REWRITE_UNVERIFIED == 11, "string id");
+static_assert(IDS_NOT_DELETED == 12, "string id");
+static_assert(IDS_SAVE_FAILED == 13, "string id");
 static_assert(IDB_TOOLBAR == 101, "bitmap id");
 static_assert(IDD_PROPERTIES == 103, "dialog id");
 static_assert(IDC_LOCALE == 1000, "control id");
@@ -137,6 +139,15 @@ const StringText kStrings[] = {
         L"並べ替えた後の文書の行が想定と一致しません。元に戻す操作で以前の内容に戻してください。",
         L"After sorting, the document does not hold the lines as expected. Use Undo to get "
         L"the previous text back."},
+    {12, L"编辑器没有按要求删除所选的行，因此没有插入排序后的行。请检查文档；如果文档已被更改，请使用“撤消”恢复。",
+        L"エディターが選択範囲の行を指示どおりに削除しなかったため、並べ替えた行を挿入しませんでした。"
+        L"文書を確認し、変更されている場合は元に戻す操作で以前の内容に戻してください。",
+        L"The editor did not delete the selected lines as asked, so the sorted lines were not "
+        L"inserted. Check the document, and use Undo if it has changed."},
+    {13, L"无法将设置保存到注册表，因此没有保存任何设置。之前的设置仍然有效。",
+        L"設定をレジストリに保存できなかったため、何も保存されていません。以前の設定がそのまま有効です。",
+        L"The settings could not be saved in the registry, so nothing was stored. The previous "
+        L"settings stay in effect."},
 };
 
 const wchar_t* TextIn(const StringText& s, WORD language) {
@@ -649,7 +660,9 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
                 {IDS_UNMOVABLE_LINE, 256},
                 {IDS_SETTINGS_REJECTED, 256},
                 {IDS_EDITOR_DISAGREES, 256},
-                {IDS_REWRITE_UNVERIFIED, 256}};
+                {IDS_REWRITE_UNVERIFIED, 256},
+                {IDS_NOT_DELETED, 256},
+                {IDS_SAVE_FAILED, 256}};
     std::vector<std::wstring> block;
     ASSERT_TRUE(ReadStringBlock(1, language, &block));
     for (const auto& use : uses) {

@@ -5,6 +5,10 @@
 */
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "address_space.h"
 #include "host/host.h"
 #include "registry_util.h"
@@ -135,10 +139,23 @@ TEST_F(SortCommandTest, MissingFinalLineEndFollowsFirstLine)
     }
 }
 
+/* Line 0's own line end counts, even when a NUL stands before it. */
 TEST_F(SortCommandTest, AppendedLineEndFollowsLineZeroEvenOutsideTheRange)
 {
     std::wstring text = L"header\n" L"pear\r\n" L"fig";
     EXPECT_EQ(Sort(text, Pt(1, 0), Pt(2, 1)), L"header\n" L"pear\r\n" L"fig\n");
+    static const wchar_t nul[] = L"head\0er\r\n" L"pear\n" L"fig";
+    std::wstring withNul(nul, ARRAYSIZE(nul) - 1);
+    EXPECT_EQ(Sort(withNul, Pt(1, 0), Pt(2, 1)), withNul + L"\r\n");
+}
+
+/* A selection the editor reports end first, made upwards, sorts the same lines. */
+TEST_F(SortCommandTest, SelectionMadeUpwardsSortsTheSameLines)
+{
+    std::wstring text = L"head\r\nkiwi\r\nzebra\r\napple\r\nmango";
+    std::wstring want = L"head\r\nzebra\r\nkiwi\r\napple\r\nmango";
+    EXPECT_EQ(Sort(text, Pt(3, 2), Pt(1, 3)), want);
+    EXPECT_EQ(HostMessageBoxCount(), 0);
 }
 
 TEST_F(SortCommandTest, SelectionAtColumnZeroOfEmptyLastLineAppendsNothing)
@@ -194,14 +211,17 @@ TEST_F(SortCommandTest, ChangesStandBetweenRedrawOffAndOn)
     EXPECT_EQ(HostRedrawState(), 1);
 }
 
-/* Line 0, each line of the range, then the range's first and last lines read back. */
-TEST_F(SortCommandTest, FetchesLineZeroAndEachLineOnceWithTwoMessages)
+/*
+** Each line of the range read once, with two messages, then read back
+** after the rewrite; line 0 only when its line end is needed.
+*/
+TEST_F(SortCommandTest, ReadsEachLineOnceAndReadsTheRangeBack)
 {
     Sort(L"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n", Pt(2, 0), Pt(5, 0));
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 1 + 2));
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 3));
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 3u);
     EXPECT_EQ(HostMessageCount(HM_CONVERT_POSITION), 4u);
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 2u) << "before the sort and after the rewrite";
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 3u) << "before the sort, after the delete, after the rewrite";
 }
 
 TEST_F(SortCommandTest, LinesThatCompareEqualKeepDocumentOrder)
@@ -348,19 +368,70 @@ TEST_F(SortCommandTest, HostsThatContradictThemselvesLeaveTheDocument)
     }
 }
 
+/* A host that carries out the rewrite otherwise than asked, and what the user is told. */
+struct RewriteFault {
+    const char* name;
+    UINT unanswered;
+    HostInsertFault insert;
+    bool untouched;   /* nothing may be inserted: the document stays as it was */
+    UINT told;
+};
+
 /*
-** A rewrite the host does not carry out as asked: the document has
-** changed, and the user is told to undo.
+** Every line of the range is read back, line end included, so a host that
+** changes a middle line is caught, and nothing is inserted unless the
+** delete took the range away.
 */
-TEST_F(SortCommandTest, RewriteThatDoesNotReadBackSaysToUndo)
+TEST_F(SortCommandTest, RewriteNotCarriedOutAsAskedIsTold)
 {
-    static const UINT unanswered[] = { HM_INSERT_TEXT, HM_EXECUTE_COMMAND };
-    std::wstring text = L"kiwi\r\nzebra\r\nantelope\r\nmango\r\n";
-    for (UINT message : unanswered) {
-        HostSetUnanswered(message);
-        EXPECT_NE(Sort(text, Pt(0, 0), Pt(3, 0)), text) << "message 0x" << std::hex << message;
-        ExpectTold(IDS_REWRITE_UNVERIFIED);
+    static const RewriteFault faults[] = {
+        { "delete ignored", HM_EXECUTE_COMMAND, HOST_INSERT_TRUE, true, IDS_NOT_DELETED },
+        { "insertions ignored", HM_INSERT_TEXT, HOST_INSERT_TRUE, false, IDS_REWRITE_UNVERIFIED },
+        { "line ends made CR LF", 0, HOST_INSERT_CRLF, false, IDS_REWRITE_UNVERIFIED },
+        { "trailing blanks trimmed", 0, HOST_INSERT_TRIM, false, IDS_REWRITE_UNVERIFIED },
+        { "two lines swapped", 0, HOST_INSERT_SWAP, false, IDS_REWRITE_UNVERIFIED },
+    };
+    /* Sorted, the changed lines stand inside the range: zebra first, antelope last, both CR LF. */
+    std::wstring text = L"kiwi\r\nzebra\r\ndelta  \r\necho\nantelope\r\ncharlie\rmango\r\nend";
+    for (const RewriteFault& f : faults) {
+        SCOPED_TRACE(f.name);
+        HostSetUnanswered(f.unanswered);
+        HostSetInsertFault(f.insert);
+        std::wstring result = Sort(text, Pt(0, 0), Pt(7, 0));
+        if (f.untouched)
+            EXPECT_EQ(result, text);
+        EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), f.untouched ? 0u : 7u);
+        ExpectTold(f.told);
         EXPECT_EQ(HostRedrawState(), 1);
+    }
+    HostSetUnanswered(0);
+    HostSetInsertFault(HOST_INSERT_TRUE);
+    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(7, 0)),
+              L"zebra\r\nmango\r\nkiwi\r\necho\ndelta  \r\ncharlie\rantelope\r\nend");
+    EXPECT_EQ(HostMessageBoxCount(), 0);
+}
+
+/*
+** Lines whose sort keys and CompareStringW disagree (U+FE7D expands into
+** several weights) come out in the comparator's order whether the range
+** is ordered by the comparator (a few lines) or by keys (more).
+*/
+TEST_F(SortCommandTest, KeysThatDisagreeWithTheComparatorDoNotDecideTheOrder)
+{
+    for (int count : { 3, 20 }) {
+        std::vector<std::wstring> lines = { L"a\xFE7D", L"a", L"a\xFE7D" };
+        while ((int)lines.size() < count)
+            lines.push_back(std::wstring(1, (wchar_t)(L'b' + lines.size())));
+        std::wstring text;
+        for (const std::wstring& line : lines)
+            text += line + L"\r\n";
+        std::stable_sort(lines.begin(), lines.end(), [](const std::wstring& a, const std::wstring& b) {
+            return CompareStringW(0x409, 0, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;
+        });
+        std::wstring want;
+        for (const std::wstring& line : lines)
+            want += line + L"\r\n";
+        EXPECT_EQ(Sort(text, Pt(0, 0), Pt(count, 0)), want) << count << " lines";
     }
 }
 

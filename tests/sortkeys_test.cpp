@@ -5,7 +5,7 @@
 ** the kept key bytes, with stray lines that do not, Japanese and Chinese
 ** lists), under many locales and
 ** flag sets, sorting by sort keys must give exactly the order of a stable
-** sort by CompareLinesW.
+** sort by the comparator.
 */
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@
 
 namespace {
 
-/* Gives the comparators locale and flags. */
-void Use(LCID locale, DWORD flags)
+/* Sorts lines by the comparator under locale and flags. */
+BOOL SortByComparator(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     CompareSettings settings = CompareSettingsOf(locale, flags);
-    UseCompareSettings(&settings);
+    return StableSortPointersWith((void**)lines, count, CompareLinePointers, &settings);
 }
 
 /* Sorts lines by their keys under locale and flags. */
@@ -126,9 +126,8 @@ void ExpectKeyOrderIsComparatorOrder(std::vector<std::wstring>& texts, LCID loca
     for (std::wstring& t : texts)
         byKeys.push_back(&t[0]);
     byCompare = byKeys;
-    Use(locale, flags);
     ASSERT_TRUE(SortByKeys(byKeys.data(), byKeys.size(), locale, flags));
-    ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
+    ASSERT_TRUE(SortByComparator(byCompare.data(), byCompare.size(), locale, flags));
     for (size_t i = 0; i < byKeys.size(); i++) {
         ASSERT_EQ(byKeys[i], byCompare[i]) << "document " << document << ", place " << i
             << ": keys put \"" << testing::PrintToString(std::wstring(byKeys[i]))
@@ -167,7 +166,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, SortKeysTest, testing::Values(
 
 TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
 {
-    Use(0x409, 0);
     std::wstring texts[] = { L"\r\n", L"b\n", L"", L"a\r", L"\n" };
     std::vector<WCHAR*> lines;
     for (std::wstring& t : texts)
@@ -212,7 +210,6 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
     };
     for (const Setting& setting : settings) {
         ASSERT_TRUE(KeysAgree(setting.locale, setting.flags));
-        Use(setting.locale, setting.flags);
         for (size_t d = 0; d < sizeof(documents) / sizeof(documents[0]); d++) {
             std::vector<std::wstring> texts;
             for (int i = 0; documents[d][i] != NULL; i++)
@@ -226,7 +223,7 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
                     == CSTR_GREATER_THAN;
             });
             ASSERT_TRUE(SortByKeys(byKeys.data(), byKeys.size(), setting.locale, setting.flags));
-            ASSERT_TRUE(StableSortPointers((void**)byCompare.data(), byCompare.size(), CompareLinesW));
+            ASSERT_TRUE(SortByComparator(byCompare.data(), byCompare.size(), setting.locale, setting.flags));
             for (size_t i = 0; i < expected.size(); i++) {
                 SCOPED_TRACE(testing::Message() << "locale 0x" << std::hex << setting.locale << ", flags 0x"
                              << setting.flags << std::dec << ", document " << d << ", place " << i);
@@ -241,7 +238,6 @@ TEST(SortKeysDigitsTest, NumbersInTheOrderCompareStringWGives)
         { L"file10", L"file9" }, { L"file9", L"file2" }, { L"file10a", L"file10" }, { L"10", L"9" },
         { L"\xFF11\xFF10", L"9" }, { L"1234567890123456789012346", L"1234567890123456789012345" },
     };
-    Use(0x409, SORT_DIGITSASNUMBERS);
     for (const auto& f : facts) {
         std::wstring lower = std::wstring(f.lower) + L"\r\n", higher = std::wstring(f.higher) + L"\r\n";
         WCHAR* lines[] = { &lower[0], &higher[0] };
