@@ -60,6 +60,33 @@ static void* WideProc(WideFunction which)
     return proc;
 }
 
+/* Whether two function names are the same (without importing lstrcmpA). */
+static BOOL SameName(const char* a, const char* b)
+{
+    while (*a != '\0' && *a == *b) {
+        a++;
+        b++;
+    }
+    return *a == *b;
+}
+
+/*
+** Puts proc in the place of the wide function name (as Windows names it)
+** and returns the one that was there, found first if need be; NULL for a
+** name the module does not call.
+*/
+void* ReplaceWideProc(const char* name, void* proc)
+{
+    for (int i = 0; i < WF_COUNT; i++) {
+        if (SameName(g_wideNames[i].name, name)) {
+            void* old = WideProc((WideFunction)i);
+            g_wideProcs[i] = proc;
+            return old;
+        }
+    }
+    return NULL;
+}
+
 int WINAPI LateCompareStringW(LCID locale, DWORD flags, LPCWSTR first, int firstLen, LPCWSTR second, int secondLen)
 {
     typedef int(WINAPI * Proc)(LCID, DWORD, LPCWSTR, int, LPCWSTR, int);

@@ -26,6 +26,9 @@ LONG WINAPI LateRegOpenKeyExW(HKEY parent, LPCWSTR name, DWORD options, REGSAM a
 LONG WINAPI LateRegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD size);
 LONG WINAPI LateRegDeleteKeyW(HKEY parent, LPCWSTR name);
 
+/* The tests' way to make Windows answer otherwise: proc stands in for the wide function name from then on. */
+void* ReplaceWideProc(const char* name, void* proc);
+
 #define CompareStringW LateCompareStringW
 #define LCMapStringW LateLCMapStringW
 #define GetModuleFileNameW LateGetModuleFileNameW

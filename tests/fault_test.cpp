@@ -22,6 +22,9 @@
 #include "sort/ansisort.h"
 #include "sort/compare.h"
 #include "common/memory.h"
+#include "common/widefunc.h"
+
+#include <algorithm>
 
 extern "C" {
 void* __real_ZtoaAlloc(size_t size);
@@ -327,6 +330,70 @@ TEST_F(FaultInjectionTest, AnsiSortIsRightOrRefused)
             break;
         EXPECT_FALSE(sorted) << "allocation " << failAt << " failed unseen";
     }
+}
+
+/* LCMapStringW as Windows answers it, but for one text, whose key it makes of another. */
+typedef int(WINAPI* MapProc)(LCID, DWORD, LPCWSTR, int, LPWSTR, int);
+MapProc g_realMap;            /* the function it stands in for */
+const wchar_t* g_keyOf;       /* the text whose key is made of another */
+const wchar_t* g_keyAs;       /* that other text */
+int g_lineKeys;               /* keys asked for the document's own "apple" line */
+
+int WINAPI MisleadingMap(LCID locale, DWORD flags, LPCWSTR text, int len, LPWSTR key, int size)
+{
+    std::wstring t = len < 0 ? std::wstring(text) : std::wstring(text, (size_t)len);
+    g_lineKeys += t == L"apple";
+    if (t == g_keyOf)
+        return g_realMap(locale, flags, g_keyAs, -1, key, size);
+    return g_realMap(locale, flags, text, len, key, size);
+}
+
+/*
+** Sort keys that order some texts otherwise than CompareStringW: a line's
+** (caught by the check of the sorted pairs) or a probe text's (caught
+** before any line gets a key). Either way the command gives the stable
+** order by CompareStringW.
+*/
+TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
+{
+    static const struct {
+        const char* name;
+        LCID locale;
+        DWORD flags;
+        const wchar_t* keyOf;
+        bool probeRefuses;
+    } cases[] = {
+        { "a line's key", 0x409, 0, L"mango", false },
+        { "a probe text's key", 0x40C, NORM_IGNORESYMBOLS, L"co-op", true },
+    };
+    static const wchar_t* const words[] = { L"pear", L"apple", L"zebra", L"mango", L"kiwi", L"fig", L"lime" };
+    std::vector<std::wstring> lines;
+    for (int i = 0; i < 40; i++)
+        lines.push_back(std::wstring(words[i % 7]) + (i % 5 == 0 ? L" " : L""));
+    std::wstring text;
+    for (const std::wstring& line : lines)
+        text += line + L"\r\n";
+    g_realMap = (MapProc)ReplaceWideProc("LCMapStringW", (void*)&MisleadingMap);
+    ASSERT_NE(g_realMap, nullptr);
+    g_keyAs = L"zzz";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetModuleDword("fault_test", "Locale", c.locale);
+        SetModuleDword("fault_test", "Flags", c.flags);
+        std::vector<std::wstring> sorted = lines;
+        std::stable_sort(sorted.begin(), sorted.end(), [&](const std::wstring& a, const std::wstring& b) {
+            return CompareStringW(c.locale, c.flags, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;
+        });
+        std::wstring want;
+        for (const std::wstring& line : sorted)
+            want += line + L"\r\n";
+        g_keyOf = c.keyOf;
+        g_lineKeys = 0;
+        POINT start = { 0, 0 }, end = { 0, 40 };
+        EXPECT_EQ(RunFailing(text, start, end, 0), want);
+        EXPECT_EQ(g_lineKeys == 0, c.probeRefuses) << g_lineKeys << " keys made for a line";
+    }
+    ReplaceWideProc("LCMapStringW", (void*)g_realMap);
 }
 
 }  // namespace
