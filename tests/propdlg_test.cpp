@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "module_window_test.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -461,6 +462,58 @@ TEST_F(PropertiesDialogTest, OkAfterAnInnerDialogClosedStoresTheChoice)
     DWORD locale = 0;
     ASSERT_NO_FATAL_FAILURE(ReadStored("Locale", &locale));
     EXPECT_EQ(locale, 0x0411u);
+}
+
+HWND g_savingDialog;          /* the dialog whose message boxes are answered */
+std::wstring g_boxText;       /* the text of the last box answered */
+int g_boxes;                  /* boxes answered */
+
+/* Answers with OK each message box that opens over g_savingDialog, keeping its text. */
+LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = (HWND)wParam;
+    if (code == HCBT_ACTIVATE && window != g_savingDialog && GetWindow(window, GW_OWNER) == g_savingDialog) {
+        g_boxes++;
+        g_boxText = WindowTextW(GetDlgItem(window, 0xFFFF));
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+/*
+** A registry that does not take the settings (here a volatile parent key,
+** under which no lasting key can be made): OK says that nothing was saved
+** and leaves the dialog open.
+*/
+TEST_F(PropertiesDialogTest, OkThatCannotSaveSaysSoAndStaysOpen)
+{
+    DeleteModuleKey(title);
+    RemovePluginsKeys();
+    if (PluginsKeyExists())
+        GTEST_SKIP() << "other plug-ins' keys are in the way";
+    HKEY plugins = NULL, module = NULL;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns", 0, NULL, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, NULL, &plugins, NULL), ERROR_SUCCESS);
+    ASSERT_NE(RegCreateKeyExA(plugins, title.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                              &module, NULL), ERROR_SUCCESS) << "the registry takes a lasting key under a volatile one";
+    WCHAR want[256] = L"";
+    LoadStringW(TestModule(), IDS_SAVE_FAILED, want, ARRAYSIZE(want));
+    bool stayedOpen = false;
+    g_boxes = 0;
+    ASSERT_NO_FATAL_FAILURE(Open([&](HWND dialog) {
+        g_savingDialog = dialog;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, AnswerBoxes, NULL, GetCurrentThreadId());
+        ClickDialogButton(dialog, IDOK);
+        UnhookWindowsHookEx(hook);
+        stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
+        return IDCANCEL;
+    }));
+    RegCloseKey(plugins);
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Norvale\\QuillonPlugIns");
+    RemovePluginsKeys();
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(g_boxes, 1);
+    EXPECT_EQ(g_boxText, want);
 }
 
 }  // namespace
