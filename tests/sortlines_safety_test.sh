@@ -55,6 +55,27 @@ TABLE
 
 run() { "$root/scripts/sortlines" "$@" >"$work/out" 2>"$work/err"; status=$?; }
 
+# Killed outright (kill -9) while writing: nothing can remove the temporary
+# file then, so the next run for the same file does, and leaves alone one
+# whose run still goes on (this shell's).
+printf 'old\n' >"$work/out.d/target.txt"
+rm -f "$work/release"
+SORTLINES_TEST_STALL="writing:Z:$work/release" start killed --locale 409 --flags 0 -o "$work/out.d/target.txt" "$work/big.txt"
+if wait_for "$work/killed.err" "stalled at writing"; then
+    kill -KILL -- -"$pid"; wait "$pid"
+    touch "$work/release"
+    live="$work/out.d/.target.txt.sortlines.$$.abcdef"
+    : >"$live"
+    left=$(cd "$work/out.d" && ls -A | grep -c 'sortlines\.[0-9]')
+    run --locale 409 --flags 0 -o "$work/out.d/target.txt" "$work/big.txt"
+    check "after kill -9: the next run removes the dead run's temporary file only" \
+        eval '[ "$left" = 2 ] && [ "$status" = 0 ] && cmp -s "$work/out.d/target.txt" "$work/big.sorted" \
+              && only .target.txt.sortlines.$$.abcdef target.txt'
+    rm -f "$live"
+else
+    fail "kill -9 while writing: the host never started writing"; touch "$work/release"; wait "$pid"
+fi
+
 # A full disk (a file size limit) while writing: status 1, one line, the
 # old target kept.
 printf 'old\n' >"$work/out.d/target.txt"
