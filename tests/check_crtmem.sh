@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Each executable named imports none of memcpy, memmove, memset and memcmp:
+# it uses the module's own, as the DLL does.
+status=0
+for exe in "$@"; do
+    found=$(x86_64-w64-mingw32-objdump -p "$exe" | grep -wE 'memcpy|memmove|memset|memcmp' | awk '{print $NF}' | tr '\n' ' ')
+    if [ -n "$found" ]; then
+        echo "FAIL: $(basename "$exe") imports $found"
+        status=1
+    else
+        echo "ok: $(basename "$exe") imports no memory routine"
+    fi
+done
+exit $status
