@@ -153,12 +153,13 @@ ztoa_prefix_booted() {
 # caller's pipe (ctest's, or a $(...)) open until the wineserver ends. The
 # booting session ends before anything else runs: in the session that
 # created the prefix, every program that opens a window took about 20 s
-# longer under Wine 8.
+# longer under Wine 8. A session that has not ended within two minutes
+# (a program that hangs in it) is left to run rather than wait for ever.
 ztoa_boot_prefix() {
     ! ztoa_prefix_booted || return 0
     mkdir -p "$WINEPREFIX"
     "$ZTOA_ROOT/scripts/wine-run" --prefix "$WINEPREFIX" --arch "$1" wineboot -i </dev/null >/dev/null 2>&1 || true
-    "$(ztoa_wineserver "$1")" -w </dev/null >/dev/null 2>&1 || true
+    timeout 120 "$(ztoa_wineserver "$1")" -w </dev/null >/dev/null 2>&1 || true
 }
 
 # Starts an Xvfb of our own and a persistent wineserver for the prefix of

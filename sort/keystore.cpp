@@ -1,8 +1,7 @@
 /*
-** The key path's record blocks and its key store. Records and keys live in
-** blocks of at most a few megabytes, never in one block the size of the
-** document: a 32-bit editor that has run for a while has its address
-** space in pieces, and the lines themselves fit there.
+** The key store. Keys live in chunks of at most a megabyte, never in one
+** block the size of the document: a 32-bit editor that has run for a
+** while has its address space in pieces, and the lines themselves fit there.
 */
 #include "keystore.h"
 #include "compare.h"
@@ -11,60 +10,6 @@
 #include <assert.h>
 
 #define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
-
-/* Frees the record blocks and the table of them. */
-void FreeRecords(KeyRecord** blocks, size_t blockCount)
-{
-    for (size_t b = 0; b < blockCount; b++)
-        ZtoaFree(blocks[b]);
-    ZtoaFree(blocks);
-}
-
-/*
-** The records for count lines, in blockCount blocks of RECORD_BLOCK_SIZE
-** (the last one shorter), and the table of them. Returns NULL when any
-** cannot be had, with nothing left allocated.
-*/
-KeyRecord** AllocateRecords(size_t count, size_t blockCount)
-{
-    KeyRecord** blocks = (KeyRecord**)ZtoaAllocZeroed(blockCount, sizeof(KeyRecord*));
-    if (blocks == NULL)
-        return NULL;
-    for (size_t b = 0; b < blockCount; b++) {
-        size_t n = b + 1 < blockCount ? RECORD_BLOCK_SIZE : count - (b << RECORD_BLOCK_SHIFT);
-        blocks[b] = (KeyRecord*)ZtoaAlloc(n * sizeof(KeyRecord));
-        if (blocks[b] == NULL) {
-            FreeRecords(blocks, b);
-            return NULL;
-        }
-    }
-    return blocks;
-}
-
-RecordCursor CursorAt(KeyRecord** blocks, size_t at)
-{
-    RecordCursor c;
-    c.blocks = blocks;
-    c.at = at;
-    return c;
-}
-
-/* Eight key bytes from offset on, big-endian, as one integer; zeros past the end. */
-static unsigned long long WordOf(const BYTE* key, DWORD length, DWORD offset)
-{
-    unsigned long long word = 0;
-    for (DWORD i = offset; i < offset + 8; i++)
-        word = (word << 8) | (i < length ? key[i] : 0);
-    return word;
-}
-
-/* Keeps in record the KEPT_BYTES of key (length bytes) that begin at from. */
-void KeepKeptBytes(KeyRecord* record, const BYTE* key, DWORD length, DWORD from)
-{
-    for (int w = 0; w < KEPT_WORDS - 1; w++)
-        record->kept[w] = WordOf(key, length, from + 8 * w);
-    record->last.bytes = WordOf(key, length, from + KEPT_BYTES - 8);
-}
 
 /* A new chunk of size bytes put after chunk; NULL when no memory can be had. */
 static MemoryChunk* InsertChunk(MemoryChunk* chunk, size_t size)

@@ -40,7 +40,7 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 
 /* How a run ended: sorted, nothing to do, or why the lines were not sorted. */
 enum SortOutcome {
-    SORT_DONE = 0,
+    SORT_OK = 0,             /* nothing has gone wrong (so far): sorted, at the end */
     SORT_NOTHING,            /* fewer than two lines: nothing to sort, nothing to say */
     SORT_SETTINGS_REJECTED,  /* the platform rejects the stored locale or flags */
     SORT_NO_MEMORY,          /* a buffer could not be had */
@@ -164,7 +164,7 @@ static BOOL EndsInLoneCr(const WCHAR* text)
 static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 {
     size_t units;
-    SortOutcome outcome = SORT_DONE;
+    SortOutcome outcome = SORT_OK;
     *style = CrLf;
     WCHAR* text = GetLineText(hwndView, 0, 0, &units, &outcome, NULL);
     if (text == NULL)
@@ -258,7 +258,7 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
     /* Only a range that takes the last line ends past it. */
     if (end->y > range->docLines - (range->takesLastLine ? 0 : 1))
         return SORT_EDITOR_DISAGREES;
-    return SORT_DONE;
+    return SORT_OK;
 }
 
 /*
@@ -286,13 +286,13 @@ static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
 ** the arena, whose chunks the caller frees whatever the outcome. The last
 ** line of a range that takes the document's last line gets the line end
 ** of style. *fetched gets the number of entries filled, *emptyLfLine
-** whether one of them is an empty line that ends in LF. Returns SORT_DONE
+** whether one of them is an empty line that ends in LF. Returns SORT_OK
 ** when every line can be moved.
 */
 static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyle style, WCHAR** lines,
                               size_t count, size_t* fetched, BOOL* emptyLfLine, LineArena* arena)
 {
-    SortOutcome outcome = SORT_DONE;
+    SortOutcome outcome = SORT_OK;
     *emptyLfLine = FALSE;
     for (*fetched = 0; *fetched < count; (*fetched)++) {
         size_t units = 0;
@@ -316,7 +316,7 @@ static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyl
                                                                                 : SORT_UNMOVABLE_LINE;
         }
     }
-    return SORT_DONE;
+    return SORT_OK;
 }
 
 /*
@@ -327,13 +327,13 @@ static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyl
 static SortOutcome CheckNeighbour(HWND hwndView, LONG y, BOOL wantLoneCr)
 {
     size_t units;
-    SortOutcome outcome = SORT_DONE;
+    SortOutcome outcome = SORT_OK;
     WCHAR* text = GetLineText(hwndView, y, 0, &units, &outcome, NULL);
     if (text == NULL)
         return outcome;
     BOOL joins = wantLoneCr ? EndsInLoneCr(text) : text[0] == L'\n';
     ZtoaFree(text);
-    return joins ? SORT_UNMOVABLE_LINE : SORT_DONE;
+    return joins ? SORT_UNMOVABLE_LINE : SORT_OK;
 }
 
 /*
@@ -352,10 +352,10 @@ static SortOutcome CheckJoins(HWND hwndView, const LineRange* range, WCHAR** lin
         if (lines[i + 1][0] == L'\n' && EndsInLoneCr(lines[i]))
             return SORT_UNMOVABLE_LINE;
     }
-    SortOutcome outcome = SORT_DONE;
+    SortOutcome outcome = SORT_OK;
     if (range->start.y > 0 && lines[0][0] == L'\n')
         outcome = CheckNeighbour(hwndView, range->start.y - 1, TRUE);
-    if (outcome == SORT_DONE && !range->takesLastLine && EndsInLoneCr(lines[count - 1]))
+    if (outcome == SORT_OK && !range->takesLastLine && EndsInLoneCr(lines[count - 1]))
         outcome = CheckNeighbour(hwndView, range->end.y, FALSE);
     return outcome;
 }
@@ -460,7 +460,7 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
         SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
     BOOL verified = RewriteVerified(hwndView, range, lines, count);
     SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
-    return verified ? SORT_DONE : SORT_UNVERIFIED;
+    return verified ? SORT_OK : SORT_UNVERIFIED;
 }
 
 /*
@@ -488,19 +488,19 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range, const Compar
     BOOL emptyLfLine;
     LineArena arena = { NULL, lineCount, 0, 0 };
     SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &emptyLfLine, &arena);
-    assert(fetched <= lineCount && (outcome != SORT_DONE || fetched == lineCount));
+    assert(fetched <= lineCount && (outcome != SORT_OK || fetched == lineCount));
     SORT_STAGE(SORT_STAGE_FETCHED, fetched);
 
     /* The document's last line, without the line end given it in memory. */
     size_t lastLineUnits = 0;
-    if (outcome == SORT_DONE && range->takesLastLine)
+    if (outcome == SORT_OK && range->takesLastLine)
         lastLineUnits = (size_t)lstrlenW(lines[lineCount - 1]) - (size_t)lstrlenW(g_lineEndText[style]);
 
-    if (outcome == SORT_DONE && !OrderLines(lines, lineCount, settings))
+    if (outcome == SORT_OK && !OrderLines(lines, lineCount, settings))
         outcome = SORT_NO_MEMORY;
-    if (outcome == SORT_DONE)
+    if (outcome == SORT_OK)
         outcome = CheckJoins(hwndView, range, lines, lineCount, emptyLfLine);
-    if (outcome == SORT_DONE) {
+    if (outcome == SORT_OK) {
         outcome = ReplaceLines(hwndView, range, lines, lineCount, lastLineUnits);
         SORT_STAGE(SORT_STAGE_REWRITTEN, lineCount);
     }
@@ -539,9 +539,9 @@ void SortSelection(HWND hwndView)
     if (outcome == SORT_NOTHING)
         return;
     /* Settings the platform rejects would compare every pair equal. */
-    if (outcome == SORT_DONE && !settings.accepted)
+    if (outcome == SORT_OK && !settings.accepted)
         outcome = SORT_SETTINGS_REJECTED;
-    if (outcome == SORT_DONE) {
+    if (outcome == SORT_OK) {
         HCURSOR previous = SetCursor(LoadCursor(NULL, IDC_WAIT));
         outcome = SortRange(hwndView, &range, &settings);
         SetCursor(previous);

@@ -10,14 +10,15 @@
 ** (a date that starts every log line), or the first ones for keys that do
 ** not begin that way. The records are sorted by those, and the runs whose
 ** kept bytes tie are put in order by tiebreak.cpp. A range that costs less
-** by the comparator (roadcost.cpp) is sorted by CompareStringW with the
+** by the comparator (costmodel.cpp) is sorted by CompareStringW with the
 ** stable sort instead, which gives the same order.
 */
 #include "sortkeys.h"
 #include "compare.h"
 #include "keyprobe.h"
 #include "keystore.h"
-#include "roadcost.h"
+#include "records.h"
+#include "costmodel.h"
 #include "stablesort.h"
 #include "stages.h"
 #include "tiebreak.h"
@@ -33,7 +34,7 @@
                    | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH)
 
 #define KEY_STORE_BYTES_PER_LINE 4            /* whole keys a tied run may keep, per line of the range */
-#define SAMPLE_LINES 32                       /* lines whose keys decide the shared bytes */
+#define SHARED_SAMPLE_LINES 32                /* lines whose keys decide the shared bytes */
 #define MIN_SHARED_BYTES 8                    /* fewer shared bytes are not worth passing over */
 #define MAX_RECORDS 0xFFFFFFFF                /* an index must fit a DWORD */
 
@@ -98,15 +99,15 @@ static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYT
     DWORD length;
     tb->shared = 0;
     *reference = NULL;
-    if (count < 2 * SAMPLE_LINES)
+    if (count < 2 * SHARED_SAMPLE_LINES)
         return TRUE;
     const BYTE* first = MakeLineKey(tb->store, lines[0], tb->settings, &length);
     if (first == NULL)
         return FALSE;
     KeepMadeKey(tb->store, length);
     DWORD shared = length - 1;
-    for (size_t j = 1; j <= SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
-        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SAMPLE_LINES], tb->settings, &length);
+    for (size_t j = 1; j <= SHARED_SAMPLE_LINES && shared >= MIN_SHARED_BYTES; j++) {
+        const BYTE* key = MakeLineKey(tb->store, lines[j * (count - 1) / SHARED_SAMPLE_LINES], tb->settings, &length);
         if (key == NULL)
             return FALSE;
         DWORD same = 0;

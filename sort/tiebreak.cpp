@@ -2,7 +2,7 @@
 ** Breaking ties. Lines whose kept key bytes tie and whose keys are longer
 ** are ordered by their whole keys, made again run by run, once for each
 ** distinct text of the run; a run whose whole keys would take more than a
-** few bytes a line is ordered window by window instead, or by the
+** few bytes a line is ordered slice by slice instead, or by the
 ** comparator where that costs less. Keeping every whole key would cost
 ** more memory than the document itself, in a process that shares its
 ** address space with the editor. Equal keys keep document order, so the
@@ -10,7 +10,7 @@
 */
 #include "tiebreak.h"
 #include "compare.h"
-#include "roadcost.h"
+#include "costmodel.h"
 #include "stablesort.h"
 #include "stages.h"
 #include "../common/memory.h"
@@ -128,11 +128,11 @@ static BOOL OrderRunByWholeKeys(RecordCursor run, size_t count, DWORD tied, TieB
 ** take the place of the kept bytes, the run is sorted by them, and the
 ** groups that still tie are ordered the same way from further on. Each
 ** step makes the keys again, once for each distinct text, but keeps
-** none of them. Groups that tie beyond WINDOWS_MAX_BYTES are ordered by
+** none of them. Groups that tie beyond SLICE_MAX_BYTES are ordered by
 ** whole keys after all, so that the steps stay few (and the stack
 ** shallow). Returns FALSE when a key cannot be made or no memory had.
 */
-static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieBreak* tb)
+static BOOL OrderRunBySlices(RecordCursor run, size_t count, DWORD offset, TieBreak* tb)
 {
     assert(count > 1);
     BOOL ended = TRUE;
@@ -142,7 +142,7 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
         std::sort(run, run + count, LengthRanksBefore);
         return TRUE;
     }
-    if (offset >= WINDOWS_MAX_BYTES)
+    if (offset >= SLICE_MAX_BYTES)
         return OrderRunByWholeKeys(run, count, offset, tb);
     for (size_t i = 0; i < count; i++) {
         if (run[i].length <= offset) {
@@ -160,7 +160,7 @@ static BOOL OrderRunByWindows(RecordCursor run, size_t count, DWORD offset, TieB
         end = i + 1;
         while (end < count && CompareKeptBytes(run[end], run[i]) == 0)
             end++;
-        if (end - i > 1 && !OrderRunByWindows(run + i, end - i, offset + KEPT_BYTES, tb))
+        if (end - i > 1 && !OrderRunBySlices(run + i, end - i, offset + KEPT_BYTES, tb))
             return FALSE;
     }
     return TRUE;
@@ -198,7 +198,7 @@ static BOOL OrderRunByComparator(RecordCursor run, size_t count, TieBreak* tb)
 /*
 ** Orders the records run[0..count) of a run whose kept bytes tie. Their
 ** whole keys are made into the store, once for each distinct text, when
-** they fit the budget; otherwise the run is ordered window by window.
+** they fit the budget; otherwise the run is ordered slice by slice.
 ** Returns FALSE when a key cannot be made or no memory had.
 */
 static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
@@ -216,7 +216,7 @@ static BOOL OrderRun(RecordCursor run, size_t count, TieBreak* tb)
     if (need > tb->budget && ComparatorCostsLessForRun(count, need, tied))
         return OrderRunByComparator(run, count, tb);
     if (need > tb->budget)
-        return OrderRunByWindows(run, count, tied, tb);
+        return OrderRunBySlices(run, count, tied, tb);
     return OrderRunByWholeKeys(run, count, tied, tb);
 }
 

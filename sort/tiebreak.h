@@ -5,6 +5,7 @@
 #define ZTOA_TIEBREAK_H
 
 #include "keystore.h"
+#include "records.h"
 
 /*
 ** What breaking the ties of one range needs: the lines, the settings, the

@@ -285,7 +285,7 @@ TEST(SortKeysChunkTest, RecordsInSeveralBlocks)
 /*
 ** A tied run whose whole keys are more than the store may keep, with
 ** repeats, case variants, keys that end early and lines that tie far past
-** the bytes ordered window by window: it is ordered as the comparator does.
+** the bytes ordered slice by slice: it is ordered as the comparator does.
 */
 TEST(SortKeysChunkTest, RunTooLargeToKeepItsKeys)
 {
@@ -327,7 +327,7 @@ TEST(SortKeysChunkTest, LongestLineForKeys)
 ** Runs whose whole keys are long against their count (lines that share a
 ** prefix of 25,000 characters, with repeats, case variants and the bare
 ** prefix), ranges of fewer than KEY_MIN_LINES lines, one just at it, and
-** a range of long lines that differ early: the comparator's road through
+** a range of long lines that differ early: the comparator's way through
 ** them gives the comparator's order, equal lines in document order.
 */
 TEST(SortKeysChunkTest, LongKeysAgainstTheirCount)

@@ -1,17 +1,17 @@
 /*
-** The costs of the key path's roads. A key reads its whole line, while a
+** The cost model of the key path: which way of ordering costs less. A key reads its whole line, while a
 ** comparison stops soon after the first unit that differs: a range of long
 ** lines that differ early, or of a handful of lines, costs less by the
 ** comparator, and so does a tied run whose keys are long against its
 ** count.
 */
-#include "roadcost.h"
-#include "keystore.h"
+#include "costmodel.h"
+#include "records.h"
 #include "../common/text.h"
 
 #include <algorithm>
 
-#define SAMPLE_LINES 32                       /* lines whose order shows how far neighbours share */
+#define COST_SAMPLE_LINES 32                  /* lines whose order shows how far neighbours share */
 #define KEY_CALL_COST 10                      /* a call of LCMapStringW */
 #define COMPARE_CALL_COST 11                  /* a call of CompareStringW */
 #define COMPARE_SCAN_UNITS 64                 /* it reads both texts, one cost for this many units */
@@ -47,8 +47,8 @@ static size_t SharedUnits(const WCHAR* a, const WCHAR* b)
 */
 BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, size_t units)
 {
-    const WCHAR* sample[SAMPLE_LINES + 1];
-    size_t samples = count < SAMPLE_LINES + 1 ? count : SAMPLE_LINES + 1;
+    const WCHAR* sample[COST_SAMPLE_LINES + 1];
+    size_t samples = count < COST_SAMPLE_LINES + 1 ? count : COST_SAMPLE_LINES + 1;
     for (size_t j = 0; j < samples; j++)
         sample[j] = lines[j * (count - 1) / (samples - 1)];
     std::sort(sample, sample + samples, [](const WCHAR* a, const WCHAR* b) { return CompareOrdinalW(a, b) < 0; });
@@ -63,17 +63,17 @@ BOOL ComparatorCostsLessForRange(WCHAR** lines, size_t count, size_t units)
 
 /*
 ** Whether a run whose whole keys are more than the store may keep costs
-** less by the comparator than window by window. Windows that keep tying
-** make every key again each KEPT_BYTES, up to WINDOWS_MAX_BYTES and once
+** less by the comparator than slice by slice. Slices that keep tying
+** make every key again each KEPT_BYTES, up to SLICE_MAX_BYTES and once
 ** whole after that; the stable sort compares each line about log2(count)
 ** times, each unit compared costing COMPARE_SHARED_COST units of a key.
 */
 BOOL ComparatorCostsLessForRun(size_t count, size_t need, DWORD tied)
 {
     size_t average = need / count;
-    size_t windowed = average < WINDOWS_MAX_BYTES ? average : WINDOWS_MAX_BYTES;
-    size_t steps = windowed > tied ? (windowed - tied + KEPT_BYTES - 1) / KEPT_BYTES : 0;
-    if (average > WINDOWS_MAX_BYTES || tied >= WINDOWS_MAX_BYTES)
+    size_t sliced = average < SLICE_MAX_BYTES ? average : SLICE_MAX_BYTES;
+    size_t steps = sliced > tied ? (sliced - tied + KEPT_BYTES - 1) / KEPT_BYTES : 0;
+    if (average > SLICE_MAX_BYTES || tied >= SLICE_MAX_BYTES)
         steps++;
     return COMPARE_SHARED_COST * CeilLog2(count) < steps;
 }
