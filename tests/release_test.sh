@@ -35,7 +35,7 @@ if ! "$root/scripts/release" "$work/dist" >"$work/release.log" 2>&1; then
     fail "scripts/release writes the zip"
     exit 1
 fi
-version=$(sed -n 's/^#define ZTOA_VERSION_TEXT *"\([^"]*\)".*/\1/p' "$root/resources/version.h")
+version=$(sed -n 's/^#define ZTOA_RELEASE_TEXT *"\([^"]*\)".*/\1/p' "$root/resources/version.h")
 zip="$work/dist/ZtoA-$version.zip"
 [ -f "$zip" ] && pass "the zip is named after version $version" || { fail "no $zip"; exit 1; }
 
