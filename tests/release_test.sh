@@ -38,14 +38,14 @@ mkdir "$work/copy"
 (cd "$root" && git ls-files -co --exclude-standard -z | xargs -0 cp --parents -t "$work/copy")
 git -C "$work/copy" init -q && git -C "$work/copy" add -A \
     && git -C "$work/copy" -c user.name=t -c user.email=t@t commit -qm copy
-for change in "modified:echo >>README.md" "untracked:touch new.txt"; do
+for change in "a changed file:echo >>README.md" "an untracked file:touch new.txt"; do
     (cd "$work/copy" && git checkout -q . && git clean -qfd && eval "${change#*:}")
     if "$work/copy/scripts/release" "$work/copy-dist" >"$work/refused.log" 2>&1; then
-        fail "scripts/release refuses a tree with a ${change%%:*} file"
+        fail "scripts/release refuses a tree with ${change%%:*}"
     else
         grep -q "uncommitted changes" "$work/refused.log" && [ ! -d "$work/copy/build" ] \
-            && pass "scripts/release refuses a tree with a ${change%%:*} file, before building" \
-            || fail "scripts/release on a ${change%%:*} file: $(head -3 "$work/refused.log")"
+            && pass "scripts/release refuses a tree with ${change%%:*}, before building" \
+            || fail "scripts/release on a tree with ${change%%:*}: $(head -3 "$work/refused.log")"
     fi
 done
 
