@@ -2,11 +2,16 @@
 """Packs the release zip from the built DLLs and the sources in the checkout.
 
 The user guides are kept in UTF-8 with LF line ends (docs/guide-*.txt) and
-shipped in the encoding that Notepad reads on every Windows of their
-language, 95 to the latest: the ANSI code page of that language (936 for
-Chinese, 932 for Japanese; English is plain ASCII, the same bytes in every
-code page), with CR LF line ends and no byte-order mark. Notepad of the 9x
-family reads nothing else, and Notepad of NT 4.0 does not read UTF-8.
+shipped with CR LF line ends in two forms that Notepad reads:
+- in the ANSI code page of their language (936 Simplified Chinese, 950
+  Traditional Chinese, 932 Japanese), without a byte-order mark: readable on
+  every Windows of that language, 95 included; Notepad of the 9x family
+  reads nothing else, and Notepad of NT 4.0 does not read UTF-8;
+- in UTF-8 with a byte-order mark ("-utf8"): readable on every Windows from
+  2000 on, whatever its code page, and where the system-wide UTF-8 option
+  is on.
+The English guide is plain ASCII, the same bytes in every code page, and
+ships once.
 """
 import argparse
 import hashlib
@@ -16,11 +21,16 @@ import sys
 import time
 import zipfile
 
-# (source in the checkout, name in the zip, encoding)
+# (source in the checkout, name in the zip, encoding); "utf-8-sig" writes
+# the byte-order mark by which Notepad knows UTF-8.
 GUIDES = [
     ("docs/guide-en.txt", "guide-en.txt", "ascii"),
     ("docs/guide-ja.txt", "guide-ja.txt", "cp932"),
-    ("docs/guide-zh.txt", "guide-zh.txt", "gbk"),
+    ("docs/guide-ja.txt", "guide-ja-utf8.txt", "utf-8-sig"),
+    ("docs/guide-zh.txt", "guide-zh-cn.txt", "cp936"),
+    ("docs/guide-zh.txt", "guide-zh-cn-utf8.txt", "utf-8-sig"),
+    ("docs/guide-zh-tw.txt", "guide-zh-tw.txt", "cp950"),
+    ("docs/guide-zh-tw.txt", "guide-zh-tw-utf8.txt", "utf-8-sig"),
 ]
 
 # Notepad of Windows 95 opens no file larger than this.
@@ -43,8 +53,14 @@ def notepad_text(text, encoding, name):
     return data
 
 
-def entries(root, x86, x64):
-    """{name in the zip: bytes}, SHA256SUMS included."""
+def windows_text(path):
+    """An ASCII file of the checkout with CR LF line ends, for Notepad."""
+    with open(path, encoding="utf-8") as f:
+        return f.read().replace("\r\n", "\n").replace("\n", "\r\n").encode("ascii")
+
+
+def entries(root, x86, x64, build_record):
+    """{name in the zip: bytes}, SHA256SUMS.txt included."""
     files = {}
     with open(x86, "rb") as f:
         files["x86/ZtoA.dll"] = f.read()
@@ -53,11 +69,11 @@ def entries(root, x86, x64):
     for source, name, encoding in GUIDES:
         with open(os.path.join(root, source), encoding="utf-8") as f:
             files[name] = notepad_text(f.read(), encoding, source)
-    with open(os.path.join(root, "LICENSE"), encoding="utf-8") as f:
-        files["LICENSE"] = f.read().replace("\n", "\r\n").encode("ascii")
-    sums = "".join("%s  %s\n" % (hashlib.sha256(files[name]).hexdigest(), name)
+    files["LICENSE.txt"] = windows_text(os.path.join(root, "LICENSE"))
+    files["BUILDINFO.txt"] = windows_text(build_record)
+    sums = "".join("%s  %s\r\n" % (hashlib.sha256(files[name]).hexdigest(), name)
                    for name in sorted(files))
-    files["SHA256SUMS"] = sums.encode("ascii")
+    files["SHA256SUMS.txt"] = sums.encode("ascii")
     return files
 
 
@@ -68,8 +84,8 @@ def write_zip(path, files, epoch):
     with zipfile.ZipFile(buffer, "w") as archive:
         for name in sorted(files):
             info = zipfile.ZipInfo(name, date_time=stamp)
-            info.create_system = 0                    # MS-DOS: no Unix owner or mode
-            info.external_attr = 0
+            info.create_system = 3                    # Unix: the mode below, no owner
+            info.external_attr = 0o100644 << 16       # a regular file, rw-r--r--
             info.compress_type = zipfile.ZIP_DEFLATED
             archive.writestr(info, files[name], compresslevel=9)
     with open(path + ".tmp", "wb") as f:
@@ -83,10 +99,11 @@ def main():
     parser.add_argument("--epoch", type=int, required=True)
     parser.add_argument("--x86", required=True)
     parser.add_argument("--x64", required=True)
+    parser.add_argument("--build-record", required=True)
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
     try:
-        files = entries(args.root, args.x86, args.x64)
+        files = entries(args.root, args.x86, args.x64, args.build_record)
     except (OSError, ValueError) as error:
         print("release: %s" % error, file=sys.stderr)
         return 1

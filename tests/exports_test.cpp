@@ -6,9 +6,9 @@
 ** under the X server. The expected values are written out here, apart from
 ** the module's headers, so that a wrong constant shows up as a failure.
 **
-** Registered under ja_JP.UTF-8, zh_CN.UTF-8 and en_US.UTF-8: the texts are
-** checked in the language that the ANSI code page selects (932, 936, or
-** 1252 for English).
+** Registered under ja_JP, zh_CN, zh_TW and en_US (UTF-8): the texts
+** are checked in the language that the ANSI code page selects (932, 936,
+** 950 for Traditional Chinese, or 1252 for English).
 */
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ typedef UINT (WINAPI *GetIdFn)(void);
 #error "READ_STACK_POINTER needs this processor's stack register"
 #endif
 
-/* The module's texts in one of its three languages. */
+/* The module's texts in one of its four languages. */
 struct LanguageTexts {
     UINT codePage;          /* the ANSI code page that goes with the language */
     const wchar_t* name;    /* string 5: menu text, name, captions */
@@ -63,6 +63,8 @@ const LanguageTexts kLanguages[] = {
       L"アンインストールを実行します。よろしいですか?" },
     { 936, L"字符排序 (降序)", L"使用指定的选项将选中的文字按降序进行排序",
       L"你确实想要卸载这个插件吗?" },
+    { 950, L"字元排序 (遞減)", L"使用指定的選項將選取的文字依遞減順序排序",
+      L"您確定要解除安裝這個外掛程式嗎?" },
     { 1252, L"Sort Lines (Descending)",
       L"Sorts the selected lines into descending order with the chosen options",
       L"Do you really want to uninstall this plug-in?" },

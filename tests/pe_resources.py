@@ -5,6 +5,7 @@ DLL as it ships, whichever processor it is built for.
 """
 import struct
 
+RT_DIALOG = 5
 RT_STRING = 6
 RT_VERSION = 16
 
@@ -84,6 +85,45 @@ class PeFile:
                 if text:
                     tables.setdefault(language, {})[(block - 1) * 16 + i] = text
         return tables
+
+    def dialog_texts(self, dialog_id):
+        """{language: {control id: text}} of one dialog (DLGTEMPLATE form)."""
+        tables = {}
+        for (name, language), blob in self.resources(RT_DIALOG).items():
+            if name == dialog_id:
+                tables[language] = _dialog_items(blob)
+        return tables
+
+
+def _name_or_ordinal(blob, at):
+    """(text or ordinal, offset after it) of a string-or-ordinal field."""
+    if struct.unpack_from("<H", blob, at)[0] == 0xFFFF:
+        return struct.unpack_from("<H", blob, at + 2)[0], at + 4
+    end = at
+    while struct.unpack_from("<H", blob, end)[0] != 0:
+        end += 2
+    return blob[at:end].decode("utf-16-le"), end + 2
+
+
+def _dialog_items(blob):
+    """{control id: text} of a DLGTEMPLATE; raises ValueError for DLGTEMPLATEEX."""
+    style, _, count = struct.unpack_from("<IIH", blob, 0)
+    if style == 0xFFFF0001:
+        raise ValueError("an extended dialog template")
+    at = 18
+    for _ in range(3):                       # menu, class, caption
+        _, at = _name_or_ordinal(blob, at)
+    if style & 0x40:                         # DS_SETFONT: point size and face
+        _, at = _name_or_ordinal(blob, at + 2)
+    items = {}
+    for _ in range(count):
+        at = (at + 3) & ~3
+        control = struct.unpack_from("<h", blob, at + 16)[0]
+        _, at = _name_or_ordinal(blob, at + 18)      # class
+        text, at = _name_or_ordinal(blob, at)
+        at += 2 + struct.unpack_from("<H", blob, at)[0]
+        items[control] = text
+    return items
 
 
 def load(path):

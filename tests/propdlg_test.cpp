@@ -2,11 +2,11 @@
 ** The properties dialog, opened through PlugInProc as the host opens it
 ** and driven from inside its own message loop under the X server: what it
 ** shows of the stored settings, what OK and Cancel store, the locale list,
-** its texts in the module's three languages, and the sort that follows.
+** its texts in the module's four languages, and the sort that follows.
 **
-** Registered under ja_JP.UTF-8, zh_CN.UTF-8 and en_US.UTF-8; the texts are
-** checked in the language that the ANSI code page selects (932, 936, or
-** 1252 for English).
+** Registered under ja_JP, zh_CN, zh_TW and en_US (UTF-8); the texts
+** are checked in the language that the ANSI code page selects (932, 936,
+** 950 for Traditional Chinese, or 1252 for English).
 */
 #include <gtest/gtest.h>
 
@@ -40,7 +40,7 @@ const struct FlagBox {
     { 1007, 0x00008, "SORT_DIGITSASNUMBERS" },   /* offered: Wine's CompareStringW takes it */
 };
 
-/* The dialog's texts in one of the module's three languages. */
+/* The dialog's texts in one of the module's four languages. */
 struct DialogTexts {
     UINT codePage;             /* the ANSI code page that goes with the language */
     const wchar_t* caption;
@@ -62,6 +62,11 @@ const DialogTexts kLanguages[] = {
         L"忽略符号(&S)", L"不区分半角和全角字符(&W)", L"将标点符号作为符号处理",
         L"将数字作为数值处理(&D)" },
       L"确定", L"取消" },
+    { 950, L"字元排序 (遞減)", L"地區設定(&L):",
+      { L"忽略大小寫(&I)", L"不區分平假名與片假名(&K)", L"忽略非間距字元(&N)",
+        L"忽略符號(&S)", L"不區分全形與半形字元(&W)", L"將標點符號視為符號(&T)",
+        L"將數字視為數值(&D)" },
+      L"確定", L"取消" },
     { 1252, L"Sort Lines (Descending)", L"&Locale:",
       { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
         L"Ignore &nonspacing characters (accents)", L"Ignore &symbols",

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The release as it ships: scripts/release writes the zip, which unpacks
-# with the listed files and matching SHA256SUMS; each DLL that this machine
-# can run sorts a document, loaded from the unpacked folder by the stand-in
-# host of its own architecture; the guides open in Notepad and name what
-# the DLLs hold (release_check.py).
+# The release as it ships: scripts/release refuses a tree with uncommitted
+# changes; with that check waived it writes the zip, which unpacks with the
+# listed files, ordinary modes, matching SHA256SUMS.txt and a build record
+# naming the commit; each DLL that this machine can run sorts a document,
+# loaded from the unpacked folder by the stand-in host of its own
+# architecture; the guides open in Notepad and say what the DLLs and the
+# sources do (release_check.py).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib.sh"
@@ -30,27 +32,50 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if ! "$root/scripts/release" "$work/dist" >"$work/release.log" 2>&1; then
+# A copy of the tree as it is, committed, then changed: the release
+# refuses it before building anything.
+mkdir "$work/copy"
+(cd "$root" && git ls-files -co --exclude-standard -z | xargs -0 cp --parents -t "$work/copy")
+git -C "$work/copy" init -q && git -C "$work/copy" add -A \
+    && git -C "$work/copy" -c user.name=t -c user.email=t@t commit -qm copy
+for change in "a changed file:echo >>README.md" "an untracked file:touch new.txt"; do
+    (cd "$work/copy" && git checkout -q . && git clean -qfd && eval "${change#*:}")
+    if "$work/copy/scripts/release" "$work/copy-dist" >"$work/refused.log" 2>&1; then
+        fail "scripts/release refuses a tree with ${change%%:*}"
+    else
+        grep -q "uncommitted changes" "$work/refused.log" && [ ! -d "$work/copy/build" ] \
+            && pass "scripts/release refuses a tree with ${change%%:*}, before building" \
+            || fail "scripts/release on a tree with ${change%%:*}: $(head -3 "$work/refused.log")"
+    fi
+done
+
+if ! "$root/scripts/release" --allow-dirty "$work/dist" >"$work/release.log" 2>&1; then
     cat "$work/release.log"
     fail "scripts/release writes the zip"
     exit 1
 fi
-version=$(sed -n 's/^#define ZTOA_VERSION_TEXT *"\([^"]*\)".*/\1/p' "$root/resources/version.h")
+version=$(sed -n 's/^#define ZTOA_RELEASE_TEXT *"\([^"]*\)".*/\1/p' "$root/resources/version.h")
 zip="$work/dist/ZtoA-$version.zip"
 [ -f "$zip" ] && pass "the zip is named after version $version" || { fail "no $zip"; exit 1; }
 
 mkdir "$work/unpacked"
 unzip -q "$zip" -d "$work/unpacked" || fail "the zip unpacks"
-listing=$(cd "$work/unpacked" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
-want="LICENSE SHA256SUMS guide-en.txt guide-ja.txt guide-zh.txt x64/ZtoA.dll x86/ZtoA.dll "
+listing=$(cd "$work/unpacked" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')
+want="BUILDINFO.txt LICENSE.txt SHA256SUMS.txt guide-en.txt guide-ja-utf8.txt guide-ja.txt"
+want+=" guide-zh-cn-utf8.txt guide-zh-cn.txt guide-zh-tw-utf8.txt guide-zh-tw.txt x64/ZtoA.dll x86/ZtoA.dll "
 [ "$listing" = "$want" ] && pass "the zip holds exactly: $want" || fail "the zip holds: $listing"
-(cd "$work/unpacked" && sha256sum --quiet -c SHA256SUMS) && pass "SHA256SUMS matches" || fail "SHA256SUMS"
-[ "$(sed -n 's/^\([0-9a-f]\{64\}\)  .*/x/p' "$work/unpacked/SHA256SUMS" | wc -l)" = 6 ] \
-    && pass "SHA256SUMS names the six other files" || fail "SHA256SUMS does not name six files"
-cmp -s "$root/LICENSE" <(tr -d '\r' <"$work/unpacked/LICENSE") && pass "LICENSE as in the repository" \
-    || fail "LICENSE differs from the repository's"
+[ -z "$(find "$work/unpacked" -type f ! -perm -0444)" ] && pass "every file unpacks readable by all" \
+    || fail "files unpack with modes: $(find "$work/unpacked" -type f -printf '%m %P\n' | head -3)"
+(cd "$work/unpacked" && sha256sum --quiet -c SHA256SUMS.txt) && pass "SHA256SUMS.txt matches" || fail "SHA256SUMS.txt"
+[ "$(grep -c '^[0-9a-f]\{64\}  ' "$work/unpacked/SHA256SUMS.txt")" = 11 ] \
+    && pass "SHA256SUMS.txt names the eleven other files" || fail "SHA256SUMS.txt does not name eleven files"
+cmp -s "$root/LICENSE" <(tr -d '\r' <"$work/unpacked/LICENSE.txt") && pass "LICENSE.txt as in the repository" \
+    || fail "LICENSE.txt differs from the repository's"
+grep -q "^Commit: $(git -C "$root" rev-parse HEAD)" "$work/unpacked/BUILDINFO.txt" \
+    && grep -q "i686-w64-mingw32-ld: GNU ld" "$work/unpacked/BUILDINFO.txt" \
+    && pass "BUILDINFO.txt names the commit and the tools" || fail "BUILDINFO.txt: $(head -5 "$work/unpacked/BUILDINFO.txt")"
 
-python3 "$root/tests/release_check.py" "$work/unpacked" && pass "the guides" || fail "the guides"
+python3 "$root/tests/release_check.py" "$work/unpacked" "$root" && pass "the guides" || fail "the guides"
 
 # Each DLL that a Wine here can run sorts a document, loaded from the
 # unpacked folder by the stand-in host built for its architecture.

@@ -1,7 +1,7 @@
 /*
 ** Tests of the resources that the ZtoA module carries: the string table and
-** the properties dialog in Simplified Chinese, in Japanese and in English
-** (for every other system), the version resource and the toolbar bitmaps.
+** the properties dialog in Simplified and Traditional Chinese, in Japanese
+** and in English (for every other system), the version resource and the toolbar bitmaps.
 **
 ** Usage:  resources_test.exe <path of the module> [GoogleTest flags]
 **    or:  set ZTOA_DLL=<path of the module>, then resources_test.exe
@@ -64,12 +64,15 @@ static_assert(IDC_STRING_SORT == 1006, "control id");
 static_assert(IDC_DIGITS_AS_NUMBERS == 1007, "control id");
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+const WORD kTraditional = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
 const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
 const WORD kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 static_assert(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) == 0x0804,
               "Chinese (PRC)");
 static_assert(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) == 0x0411,
               "Japanese");
+static_assert(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL) == 0x0404,
+              "Chinese (Taiwan)");
 
 struct Language {
     WORD id;
@@ -78,13 +81,15 @@ struct Language {
 
 const Language kLanguages[] = {
     {kChinese, "Chinese"},
+    {kTraditional, "Traditional"},
     {kJapanese, "Japanese"},
     {kEnglish, "English"},
 };
 
 /* The ANSI code page of the language's own systems. */
 UINT CodePageOf(WORD language) {
-    return language == kChinese ? 936 : language == kJapanese ? 932 : 1252;
+    return language == kChinese ? 936 : language == kTraditional ? 950
+           : language == kJapanese ? 932 : 1252;
 }
 
 std::string LanguageName(const testing::TestParamInfo<Language>& info) {
@@ -102,56 +107,72 @@ struct StringText {
     const wchar_t* chinese;
     const wchar_t* japanese;
     const wchar_t* english;
+    const wchar_t* traditional;
 };
 
 const StringText kStrings[] = {
     {1, L"你确实想要卸载这个插件吗?",
         L"アンインストールを実行します。よろしいですか?",
-        L"Do you really want to uninstall this plug-in?"},
-    {2, L"1.02", L"1.02", L"1.02"},
-    {3, L"字符排序 (升序)", L"文字列を昇順に並べ替え", L"Sort Lines (Ascending)"},
+        L"Do you really want to uninstall this plug-in?",
+        L"您確定要解除安裝這個外掛程式嗎?"},
+    {2, L"1.02", L"1.02", L"1.02", L"1.02"},
+    {3, L"字符排序 (升序)", L"文字列を昇順に並べ替え", L"Sort Lines (Ascending)",
+        L"字元排序 (遞增)"},
     {4, L"使用指定的选项将选中的文字按升序进行排序",
         L"文字列を設定した方法で昇順に並べ替えます",
-        L"Sorts the selected lines into ascending order with the chosen options"},
-    {5, L"字符排序 (降序)", L"文字列を降順に並べ替え", L"Sort Lines (Descending)"},
+        L"Sorts the selected lines into ascending order with the chosen options",
+        L"使用指定的選項將選取的文字依遞增順序排序"},
+    {5, L"字符排序 (降序)", L"文字列を降順に並べ替え", L"Sort Lines (Descending)",
+        L"字元排序 (遞減)"},
     {6, L"使用指定的选项将选中的文字按降序进行排序",
         L"文字列を設定した方法で降順に並べ替えます",
-        L"Sorts the selected lines into descending order with the chosen options"},
+        L"Sorts the selected lines into descending order with the chosen options",
+        L"使用指定的選項將選取的文字依遞減順序排序"},
     {7, L"内存不足，无法对这些行进行排序。文档未被更改。",
         L"メモリが不足しているため、行を並べ替えられませんでした。文書は変更されていません。",
-        L"There is not enough memory to sort these lines. The document was not changed."},
-    {8, L"选中的行中有无法原样移动的行（例如含有 NUL 字符的行），因此没有排序。文档未被更改。",
-        L"選択範囲に、そのままでは移動できない行 (NUL 文字を含む行など) があるため、"
-        L"並べ替えませんでした。文書は変更されていません。",
-        L"A selected line cannot be moved as it is (for example, a line that holds a NUL "
-        L"character), so the lines were not sorted. The document was not changed."},
+        L"There is not enough memory to sort these lines. The document was not changed.",
+        L"記憶體不足，無法排序這些行。文件未變更。"},
+    {8, L"选中的行中有无法原样移动的行（含有 NUL 字符的行，或以单独的 CR 结尾、"
+        L"又会紧接在以 LF 结尾的空行之前的行），因此没有排序。文档未被更改。",
+        L"選択範囲に、そのままでは移動できない行（NUL 文字を含む行、または単独の CR で終わり、"
+        L"LF で終わる空行の直前に来る行）があるため、並べ替えませんでした。文書は変更されていません。",
+        L"A selected line cannot be moved as it is (it holds a NUL character, or it ends in "
+        L"a lone CR and would come just before an empty line that ends in LF), so the lines "
+        L"were not sorted. The document was not changed.",
+        L"選取的行中有無法原樣移動的行（含有 NUL 字元的行，或以單獨的 CR 結尾、"
+        L"又會緊接在以 LF 結尾的空行之前的行），因此沒有排序。文件未變更。"},
     {9, L"Windows 不接受已保存的区域设置或选项，因此没有排序。请在属性中重新设置。文档未被更改。",
         L"保存されているロケールまたはオプションを Windows が受け付けないため、並べ替えませんでした。"
         L"プロパティで設定し直してください。文書は変更されていません。",
         L"Windows does not accept the saved locale or options, so the lines were not sorted. "
-        L"Set them again in the properties. The document was not changed."},
+        L"Set them again in the properties. The document was not changed.",
+        L"Windows 不接受已儲存的地區設定或選項，因此沒有排序。請在內容中重新設定。文件未變更。"},
     {10, L"编辑器返回的所选行信息前后不一致，因此没有排序。文档未被更改。",
         L"選択範囲の行についてエディターの応答が一致しなかったため、並べ替えませんでした。"
         L"文書は変更されていません。",
         L"The editor's answers about the selected lines did not agree, so they were not "
-        L"sorted. The document was not changed."},
+        L"sorted. The document was not changed.",
+        L"編輯器傳回的選取行資訊前後不一致，因此沒有排序。文件未變更。"},
     {11, L"排序后文档中的行与预期不符。请使用“撤消”恢复原来的文本。",
         L"並べ替えた後の文書の行が想定と一致しません。元に戻す操作で以前の内容に戻してください。",
         L"After sorting, the document does not hold the lines as expected. Use Undo to get "
-        L"the previous text back."},
+        L"the previous text back.",
+        L"排序後文件中的行與預期不符。請使用「復原」取回先前的文字。"},
     {12, L"编辑器没有按要求删除所选的行，因此没有插入排序后的行。请检查文档；如果文档已被更改，请使用“撤消”恢复。",
         L"エディターが選択範囲の行を指示どおりに削除しなかったため、並べ替えた行を挿入しませんでした。"
         L"文書を確認し、変更されている場合は元に戻す操作で以前の内容に戻してください。",
         L"The editor did not delete the selected lines as asked, so the sorted lines were not "
-        L"inserted. Check the document, and use Undo if it has changed."},
+        L"inserted. Check the document, and use Undo if it has changed.",
+        L"編輯器沒有依要求刪除選取的行，因此沒有插入排序後的行。請檢查文件，如果文件已變更，請使用「復原」。"},
     {13, L"无法将设置保存到注册表，因此没有保存任何设置。之前的设置仍然有效。",
         L"設定をレジストリに保存できなかったため、何も保存されていません。以前の設定がそのまま有効です。",
         L"The settings could not be saved in the registry, so nothing was stored. The previous "
-        L"settings stay in effect."},
+        L"settings stay in effect.",
+        L"無法將設定儲存到登錄檔，因此沒有儲存任何設定。先前的設定仍然有效。"},
 };
 
 const wchar_t* TextIn(const StringText& s, WORD language) {
-    return language == kChinese ? s.chinese
+    return language == kChinese ? s.chinese : language == kTraditional ? s.traditional
            : language == kJapanese ? s.japanese : s.english;
 }
 
@@ -169,46 +190,53 @@ struct ExpectedControl {
     const wchar_t* chinese;
     const wchar_t* japanese;
     const wchar_t* english;
+    const wchar_t* traditional;
 };
+
+/* The text of a control in the language, or null where it does not hold it. */
+const wchar_t* ControlText(const ExpectedControl& c, WORD language) {
+    return language == kChinese ? c.chinese : language == kTraditional ? c.traditional
+           : language == kJapanese ? c.japanese : c.english;
+}
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 const DWORD kCheckBox = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
 
 const ExpectedControl kControls[] = {
     {-1, kStaticAtom, L"Static", kChild | WS_GROUP,
-     8, 8, 144, 8, L"国家(&L):", L"ロケール(&L):", L"&Locale:"},
+     8, 8, 144, 8, L"国家(&L):", L"ロケール(&L):", L"&Locale:", L"地區設定(&L):"},
     {1000, kComboBoxAtom, L"ComboBox",
      kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP,
-     8, 20, 192, 204, L"", L"", L""},
+     8, 20, 192, 204, L"", L"", L"", L""},
     {1001, kButtonAtom, L"Button", kCheckBox,
      8, 52, 252, 10, L"忽略大小写(&I)", L"大文字、小文字を区別しない(&I)",
-     L"Ignore &case"},
+     L"Ignore &case", L"忽略大小寫(&I)"},
     {1002, kButtonAtom, L"Button", kCheckBox,
      8, 68, 252, 10, L"不区分平假名和片假名字符(&K)",
      L"ひらがな、カタカナを区別しない(&K)",
-     L"Ignore &kana type (hiragana = katakana)"},
+     L"Ignore &kana type (hiragana = katakana)", L"不區分平假名與片假名(&K)"},
     {1003, kButtonAtom, L"Button", kCheckBox,
      8, 84, 252, 10, L"忽略非空格字符(&N)",
      L"場所を取らない文字を区別しない(&N)",
-     L"Ignore &nonspacing characters (accents)"},
+     L"Ignore &nonspacing characters (accents)", L"忽略非間距字元(&N)"},
     {1004, kButtonAtom, L"Button", kCheckBox,
      8, 100, 252, 10, L"忽略符号(&S)", L"記号を区別しない(&S)",
-     L"Ignore &symbols"},
+     L"Ignore &symbols", L"忽略符號(&S)"},
     {1005, kButtonAtom, L"Button", kCheckBox,
      8, 116, 252, 10, L"不区分半角和全角字符(&W)",
      L"全角、半角を区別しない(&W)",
-     L"Ignore &width (full width = half width)"},
+     L"Ignore &width (full width = half width)", L"不區分全形與半形字元(&W)"},
     {1006, kButtonAtom, L"Button", kCheckBox,
      8, 132, 252, 10, L"将标点符号作为符号处理",
      L"句読点を記号と同様に扱う(&T)",
-     L"&Treat punctuation as symbols"},
+     L"&Treat punctuation as symbols", L"將標點符號視為符號(&T)"},
     {1007, kButtonAtom, L"Button", kCheckBox,
      8, 148, 252, 10, L"将数字作为数值处理(&D)", L"数字を数値として扱う(&D)",
-     L"Treat &digits as numbers"},
+     L"Treat &digits as numbers", L"將數字視為數值(&D)"},
     {IDOK, kButtonAtom, L"Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
-     208, 8, 50, 14, L"确定", L"OK", L"OK"},
+     208, 8, 50, 14, L"确定", L"OK", L"OK", L"確定"},
     {IDCANCEL, kButtonAtom, L"Button", kChild | BS_PUSHBUTTON | WS_TABSTOP,
-     208, 25, 50, 14, L"取消", L"キャンセル", L"Cancel"},
+     208, 25, 50, 14, L"取消", L"キャンセル", L"Cancel", L"取消"},
 };
 
 /* Resource access. */
@@ -676,15 +704,15 @@ TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
 INSTANTIATE_TEST_SUITE_P(Languages, StringTableTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(StringTableLanguageTest, ExistsInExactlyTheThreeLanguages) {
+TEST(StringTableLanguageTest, ExistsInExactlyTheFourLanguages) {
     EXPECT_EQ(LanguagesOf(RT_STRING, 1),
-              (std::set<WORD>{kChinese, kJapanese, kEnglish}));
+              (std::set<WORD>{kChinese, kTraditional, kJapanese, kEnglish}));
 }
 
 /*
 ** LoadStringA converts the text to the ANSI code page. The expectation is
-** taken from the code page: Japanese under 932, Chinese under 936, English
-** under 1252.
+** taken from the code page: Japanese under 932, Chinese under 936,
+** Traditional Chinese under 950, English under 1252.
 **
 ** Which language LoadStringA picks is up to the system: Windows goes by the
 ** thread's UI language, Wine by the thread's locale and then the user's
@@ -701,11 +729,13 @@ TEST(AnsiStringTest, LoadStringAReturnsTheTextInTheAnsiCodePage) {
         language = system = kJapanese;
     } else if (codePage == 936) {
         language = system = kChinese;
+    } else if (codePage == 950) {
+        language = system = kTraditional;
     } else if (codePage == 1252) {
         language = system = kEnglish;
     } else {
         GTEST_SKIP() << "ANSI code page " << codePage
-                     << " is none of 932, 936 and 1252";
+                     << " is none of 932, 936, 950 and 1252";
     }
     struct ThreadLanguage {
         LCID locale = GetThreadLocale();
@@ -762,6 +792,9 @@ TEST_P(DialogTest, MatchesTheLayout) {
     if (language == kChinese) {
         EXPECT_EQ(dialog.pointSize, 8);
         EXPECT_EQ(dialog.face, L"Tahoma") << Utf8(dialog.face);
+    } else if (language == kTraditional) {
+        EXPECT_EQ(dialog.pointSize, 9);
+        EXPECT_EQ(dialog.face, L"MS Shell Dlg") << Utf8(dialog.face);
     } else if (language == kEnglish) {
         EXPECT_EQ(dialog.pointSize, 8);
         EXPECT_EQ(dialog.face, L"MS Shell Dlg") << Utf8(dialog.face);
@@ -773,10 +806,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
     /* The controls the language holds, in the template's (tab) order. */
     std::vector<const ExpectedControl*> controls;
     for (const ExpectedControl& want : kControls) {
-        const wchar_t* text = language == kChinese ? want.chinese
-                              : language == kJapanese ? want.japanese
-                                                      : want.english;
-        if (text != nullptr) controls.push_back(&want);
+        if (ControlText(want, language) != nullptr) controls.push_back(&want);
     }
     ASSERT_EQ(dialog.items.size(), controls.size());
     for (size_t i = 0; i < dialog.items.size(); ++i) {
@@ -792,9 +822,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
         EXPECT_EQ(item.y, want.y);
         EXPECT_EQ(item.cx, want.cx);
         EXPECT_EQ(item.cy, want.cy);
-        const std::wstring text =
-            language == kChinese ? want.chinese
-            : language == kJapanese ? want.japanese : want.english;
+        const std::wstring text = ControlText(want, language);
         EXPECT_FALSE(item.text.isOrdinal) << "text " << Describe(item.text);
         EXPECT_EQ(item.text.name, text)
             << "actual:   " << Utf8(item.text.name)
@@ -805,19 +833,19 @@ TEST_P(DialogTest, MatchesTheLayout) {
 INSTANTIATE_TEST_SUITE_P(Languages, DialogTest,
                          testing::ValuesIn(kLanguages), LanguageName);
 
-TEST(DialogLanguageTest, ExistsInExactlyTheThreeLanguages) {
+TEST(DialogLanguageTest, ExistsInExactlyTheFourLanguages) {
     EXPECT_EQ(LanguagesOf(RT_DIALOG, 103),
-              (std::set<WORD>{kChinese, kJapanese, kEnglish}));
+              (std::set<WORD>{kChinese, kTraditional, kJapanese, kEnglish}));
 }
 
 /* Version resource. */
 
 /*
-** What a file's Properties sheet shows, in each of the three string tables
-** that the translation list names: the version, the file's own name and
-** the copyright, all of the version "1.02".
+** What a file's Properties sheet shows, in each of the four string tables
+** that the translation list names: the release "1.02.1" (the file version
+** 1.2.1.0), the file's own name, the description and the copyright.
 */
-TEST(VersionResourceTest, NamesTheVersionInEachLanguage) {
+TEST(VersionResourceTest, NamesTheReleaseInEachLanguage) {
     Blob blob = FindBlob(RT_VERSION, 1, MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     ASSERT_NE(blob.data, nullptr) << "version resource 1 is missing";
     /* VerQueryValue wants a writable copy. */
@@ -828,39 +856,48 @@ TEST(VersionResourceTest, NamesTheVersionInEachLanguage) {
     ASSERT_EQ(size, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00010000u);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
 
     WORD* translations = nullptr;
     ASSERT_TRUE(VerQueryValueW(copy.data(), L"\\VarFileInfo\\Translation",
                                reinterpret_cast<void**>(&translations), &size));
-    ASSERT_EQ(size, 12u);
-    const WORD languages[] = {kChinese, kJapanese, 0x0409};
-    const wchar_t* copyright[] = {L"Copyright (c) The ZtoA authors. MIT 许可证。",
-                                  L"Copyright (c) The ZtoA authors. MIT ライセンス。",
-                                  L"Copyright (c) The ZtoA authors. MIT License."};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(translations[2 * i], languages[i]);
+    const struct {
+        WORD language;
+        const wchar_t* description;
+        const wchar_t* copyright;
+    } tables[] = {
+        {kChinese, L"ZtoA：Quillon 的字符排序 (降序) 插件",
+         L"Copyright (c) The ZtoA authors. MIT 许可证。"},
+        {kTraditional, L"ZtoA：Quillon 的字元排序 (遞減) 外掛程式",
+         L"Copyright (c) The ZtoA authors. MIT 授權條款。"},
+        {kJapanese, L"ZtoA：文字列を降順に並べ替える Quillon 用プラグイン",
+         L"Copyright (c) The ZtoA authors. MIT ライセンス。"},
+        {kEnglish, L"ZtoA: sorts lines in descending order, a Quillon plug-in",
+         L"Copyright (c) The ZtoA authors. MIT License."},
+    };
+    ASSERT_EQ(size, 4u * ARRAYSIZE(tables));
+    for (size_t i = 0; i < ARRAYSIZE(tables); ++i) {
+        EXPECT_EQ(translations[2 * i], tables[i].language);
         EXPECT_EQ(translations[2 * i + 1], 1200);
         wchar_t prefix[64];
-        swprintf(prefix, 64, L"\\StringFileInfo\\%04X04B0\\", languages[i]);
+        swprintf(prefix, 64, L"\\StringFileInfo\\%04X04B0\\", tables[i].language);
         const struct {
             const wchar_t* name;
             const wchar_t* value;
-        } values[] = {{L"FileVersion", L"1.02"}, {L"ProductVersion", L"1.02"},
+        } values[] = {{L"FileVersion", L"1.02.1"}, {L"ProductVersion", L"1.02.1"},
                       {L"ProductName", L"ZtoA"}, {L"OriginalFilename", L"ZtoA.dll"},
-                      {L"LegalCopyright", copyright[i]}, {L"FileDescription", nullptr}};
+                      {L"LegalCopyright", tables[i].copyright},
+                      {L"FileDescription", tables[i].description}};
         for (const auto& value : values) {
             SCOPED_TRACE(Utf8(std::wstring(prefix) + value.name));
             wchar_t* text = nullptr;
             ASSERT_TRUE(VerQueryValueW(copy.data(), (std::wstring(prefix) + value.name).c_str(),
                                        reinterpret_cast<void**>(&text), &size));
             ASSERT_NE(text, nullptr);
-            if (value.value != nullptr)
-                EXPECT_EQ(std::wstring(text), value.value) << Utf8(text);
-            else
-                EXPECT_NE(std::wstring(text).find(L"ZtoA"), std::wstring::npos) << Utf8(text);
+            EXPECT_EQ(std::wstring(text), value.value) << Utf8(text);
         }
     }
 }

@@ -15,7 +15,7 @@ if "$root/scripts/screenshot" "$work/shots" >"$work/shots.out" 2>"$work/shots.er
 else
     fail "scripts/screenshot exits 0"; cat "$work/shots.err"
 fi
-for png in properties-ja properties-zh properties-en uninstall-ja window-before window-menu window-after bitmaps; do
+for png in properties-ja properties-zh properties-zh-tw properties-en uninstall-ja window-before window-menu window-after bitmaps; do
     if [ "$(head -c 8 "$work/shots/$png.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] \
             && [ "$(identify -format '%w' "$work/shots/$png.png" 2>/dev/null)" -gt 100 ]; then
         pass "$png.png is a picture"
