@@ -367,17 +367,15 @@ typedef struct ReadBackBuffer {
 } ReadBackBuffer;
 
 /*
-** Whether the document's line y reads back as want, line end included. A
-** line whose announced size is not want's differs unread. A line the
-** buffer cannot be grown for, for want of memory, is taken to be as it
-** was written.
+** Whether the document's line y reads back as want, line end included.
+** The line is asked for at once into room for want and its terminator
+** (one message, not two): a line of another length cannot put its
+** terminator where want's is. A line the buffer cannot be grown for, for
+** want of memory, is taken to be as it was written.
 */
 static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want, size_t wantUnits, ReadBackBuffer* buffer)
 {
-    LineRequest request;
-    size_t n = AskLineSize(hwndView, y, &request);
-    if (n != wantUnits + 1)
-        return FALSE;
+    size_t n = wantUnits + 1;
     if (buffer->room < n + SPARE_UNITS) {
         size_t room = 2 * buffer->room > n + SPARE_UNITS ? 2 * buffer->room : n + SPARE_UNITS;
         ZtoaFree(buffer->text);
@@ -386,6 +384,9 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want, size_t wantU
         if (buffer->text == NULL)
             return TRUE;
     }
+    LineRequest request;
+    request.flags = LINE_REQUEST_WITH_EOL;
+    request.yLine = y;
     return ReadLineInto(hwndView, &request, n, buffer->text) && memcmp(buffer->text, want, 2 * n) == 0;
 }
 

@@ -213,12 +213,12 @@ TEST_F(SortCommandTest, ChangesStandBetweenRedrawOffAndOn)
 
 /*
 ** Each line of the range read once, with two messages, then read back
-** after the rewrite; line 0 only when its line end is needed.
+** after the rewrite with one; line 0 only when its line end is needed.
 */
 TEST_F(SortCommandTest, ReadsEachLineOnceAndReadsTheRangeBack)
 {
     Sort(L"one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix\r\n", Pt(2, 0), Pt(5, 0));
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * (3 + 3));
+    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 2u * 3 + 3);
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 3u);
     EXPECT_EQ(HostMessageCount(HM_CONVERT_POSITION), 4u);
     EXPECT_EQ(HostMessageCount(HM_GET_LINE_COUNT), 3u) << "before the sort, after the delete, after the rewrite";
