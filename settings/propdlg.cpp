@@ -149,11 +149,13 @@ static void OnInitDialog(HWND dialog)
     g_hwndLocaleList = NULL;
     SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, settings.locale), 0);
     ShowFlags(dialog, settings.flags);
+    CheckDlgButton(dialog, IDC_LEADING_NUMBER, settings.numbers ? BST_CHECKED : BST_UNCHECKED);
 }
 
 /*
-** Stores the chosen locale (0 when none is chosen) and the options whose
-** boxes are checked; a greyed box stores nothing, whatever its check.
+** Stores the chosen locale (0 when none is chosen), the options whose
+** boxes are checked, and whether lines are ordered by their leading
+** numbers; a greyed box stores nothing, whatever its check.
 ** The list is this dialog's own: another properties dialog opened over
 ** this one has filled the module-wide handle with its list since.
 */
@@ -171,7 +173,7 @@ static void OnOK(HWND dialog)
         if (IsWindowEnabled(box) && IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
             flags |= g_flagBoxes[i].bit;
     }
-    SaveSettings(locale, flags);
+    SaveSettings(locale, flags, IsDlgButtonChecked(dialog, IDC_LEADING_NUMBER) == BST_CHECKED);
     EndDialog(dialog, IDOK);
 }
 

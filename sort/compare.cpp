@@ -1,9 +1,12 @@
 /*
 ** Line comparators. Both compare the texts without their line ends and
 ** invert the platform's answer, so that sorting ascending by them puts the
-** greater line first. A pair that cannot be compared ranks equal.
+** greater line first. A pair that cannot be compared ranks equal. When the
+** settings order lines by their leading numbers, the numbers decide first
+** and the texts only between equal numbers.
 */
 #include "compare.h"
+#include "numbers.h"
 #include "../common/memory.h"
 #include "../common/widefunc.h"
 
@@ -56,6 +59,9 @@ int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSett
 {
     if (first == NULL || second == NULL)
         return 0;
+    int byNumber = CompareLeadingNumbers(first, second, settings);
+    if (byNumber != 0)
+        return byNumber;
     return InvertCompareResult(CompareStringW(settings->locale, settings->flags, first, ComparedLength(first),
                                               second, ComparedLength(second)));
 }
@@ -85,6 +91,9 @@ int CompareLinesA(const void* a, const void* b)
     const WCHAR* second = *(const WCHAR* const*)b;
     if (first == NULL || second == NULL)
         return 0;
+    int byNumber = CompareLeadingNumbers(first, second, &g_compareSettings);
+    if (byNumber != 0)
+        return byNumber;
     int result = 0;
     char* firstAnsi = ToAnsi(first);
     char* secondAnsi = ToAnsi(second);
