@@ -91,7 +91,8 @@ static const struct ModeRule {
     unsigned takes;
     int input;            /* 1: needs a file, 0: may have one, -1: takes none */
 } g_modeRules[] = {
-    { MODE_SORT, NULL, OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_WRAP | OPT_REPORT | OPT_OUTPUT | OPT_DLL, 1 },
+    { MODE_SORT, NULL, OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_WRAP | OPT_REPORT | OPT_OUTPUT
+      | OPT_DLL, 1 },
     { MODE_INFO, L"--info", OPT_SELECT | OPT_WRAP | OPT_DLL, 0 },
     { MODE_WINDOW, L"--window", OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_WRAP | OPT_OUTPUT | OPT_DLL
       | OPT_DEMO, 1 },

@@ -12,11 +12,14 @@
 
 #define FULL_WIDTH_OFFSET 0xFEE0   /* from a printable ASCII character to its full-width form */
 
-#define EXPONENT_BIAS 0x80         /* a small exponent e is kept as the one byte 0x80 + e */
-#define SMALL_EXPONENT 125         /* the largest exponent, either way, kept in one byte */
-#define EXPONENT_BELOW 0x02        /* before 4 bytes of an exponent below -SMALL_EXPONENT */
-#define EXPONENT_ABOVE 0xFE        /* before 4 bytes of one above SMALL_EXPONENT */
-#define DIGITS_END 0x01            /* after the digits: below every byte of digits */
+/* The first key byte: the class, and for a positive number its exponent. */
+#define KEY_NONE 0x01              /* no number */
+#define KEY_ZERO 0x80              /* zero; a negative number's first byte lies between the two */
+#define KEY_TINY 0x82              /* positive, the exponent below MIN_SMALL_EXPONENT in 4 bytes after it */
+#define KEY_SMALL 0xC0             /* positive, the exponent e from MIN_ to MAX_SMALL_EXPONENT: 0xC0 + e */
+#define KEY_HUGE 0xFD              /* positive, the exponent above MAX_SMALL_EXPONENT in 4 bytes after it */
+#define MIN_SMALL_EXPONENT (-61)
+#define MAX_SMALL_EXPONENT 60
 
 /* The value of an ASCII or full-width digit; -1 for any other character. */
 static int DigitValue(WCHAR c)
@@ -187,7 +190,7 @@ static BOOL HasMagnitude(const LeadingNumber* number)
 
 static BOOL IsSmallExponent(int exponent)
 {
-    return exponent >= -SMALL_EXPONENT && exponent <= SMALL_EXPONENT;
+    return exponent >= MIN_SMALL_EXPONENT && exponent <= MAX_SMALL_EXPONENT;
 }
 
 /* The bytes that WriteNumberKey writes for number. */
@@ -195,42 +198,45 @@ DWORD NumberKeyLength(const LeadingNumber* number)
 {
     if (!HasMagnitude(number))
         return 1;
-    return 1 + (IsSmallExponent(number->exponent) ? 1 : 5) + ((DWORD)number->digits + 1) / 2 + 1;
+    return (IsSmallExponent(number->exponent) ? 1 : 5) + ((DWORD)number->digits + 1) / 2;
 }
 
 /*
 ** Writes the key bytes of number, NumberKeyLength of them, whose byte
-** order is the order of the values. Its class comes first; a number other
-** than zero goes on with its magnitude: the exponent, the digits two to a
-** byte (the pair a, b as 3 + 11a + b; a last odd digit a as 2 + 11a, below
-** every pair that begins with a) and an end byte below all of those. A
-** negative number's magnitude bytes are inverted, so that the greater
+** order is the order of the values; they are few, so that the line's own
+** key still has most of the bytes a record keeps. A line without a number
+** and zero take one byte each. A positive number's bytes are its exponent
+** (KEY_SMALL and the like) and its digits two to a byte, the pair a, b as
+** 1 + 2(10a + b), plus 1 where more digits follow: a last digit a alone is
+** the pair a, 0 that ends, which no other number's digits give. A negative
+** number's bytes are those of its magnitude inverted, so that the greater
 ** magnitude ranks lower. No number's bytes begin another's, so that the
 ** bytes after them (the line's text) count only between equal numbers.
 */
 void WriteNumberKey(const LeadingNumber* number, BYTE* key)
 {
     BYTE* out = key;
-    *out++ = (BYTE)number->kind;
-    if (!HasMagnitude(number))
+    if (!HasMagnitude(number)) {
+        *out = number->kind == NUMBER_ZERO ? KEY_ZERO : KEY_NONE;
         return;
+    }
     int e = number->exponent;
     if (IsSmallExponent(e)) {
-        *out++ = (BYTE)(EXPONENT_BIAS + e);
+        *out++ = (BYTE)(KEY_SMALL + e);
     } else {
         DWORD biased = (DWORD)e ^ 0x80000000;   /* unsigned order is signed order */
-        *out++ = e > 0 ? EXPONENT_ABOVE : EXPONENT_BELOW;
+        *out++ = e > 0 ? KEY_HUGE : KEY_TINY;
         for (int shift = 24; shift >= 0; shift -= 8)
             *out++ = (BYTE)(biased >> shift);
     }
     const WCHAR* at = number->first;
     for (int i = 0; i < number->digits; i += 2) {
         int a = NextDigit(&at);
-        *out++ = (BYTE)(i + 1 < number->digits ? 3 + 11 * a + NextDigit(&at) : 2 + 11 * a);
+        int b = i + 1 < number->digits ? NextDigit(&at) : 0;
+        *out++ = (BYTE)(1 + 2 * (10 * a + b) + (i + 2 < number->digits ? 1 : 0));
     }
-    *out++ = DIGITS_END;
     if (number->kind == NUMBER_NEGATIVE) {
-        for (BYTE* b = key + 1; b < out; b++)
+        for (BYTE* b = key; b < out; b++)
             *b = (BYTE)~*b;
     }
 }

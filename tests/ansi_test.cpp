@@ -111,7 +111,8 @@ TEST_F(AnsiPlatformTest, LeadingNumbersWithTheLocaleSeparators)
     static const struct { LCID locale; std::vector<std::wstring> lines, sorted; } documents[] = {
         { 0x407, { L"1.234,5", L"99,9", L"\x2212" L"3", L"\x3042", L"1.234,50" },
           { L"1.234,50", L"1.234,5", L"99,9", L"\x2212" L"3", L"\x3042" } },
-        { 0x40C, { L"99,9", L"1 234", L"1\x00A0" L"234,5", L"-0,5" }, { L"1\x00A0" L"234,5", L"99,9", L"1 234", L"-0,5" } },
+        { 0x40C, { L"99,9", L"1 234", L"1\x00A0" L"234,5", L"-0,5" },
+          { L"1\x00A0" L"234,5", L"99,9", L"1 234", L"-0,5" } },
     };
     for (const auto& d : documents) {
         SetModuleDword(title, "Locale", d.locale);
