@@ -8,11 +8,14 @@
 ** CR LF: random (random letters in random words), words (an English-heavy
 ** list with accented Latin, Japanese and Chinese, 5% exact repeats and 2%
 ** case variants), log (lines sharing timestamps and host names), csv (rows
-** sharing a first column), ja (a Japanese list), zh (a Chinese list).
+** sharing a first column), ja (a Japanese list), zh (a Chinese list),
+** numbers (counts in front of log lines, prices and amounts, some negative,
+** with decimals, and lines without a number).
 **
-**   benchmark.exe FILE LOCALE FLAGS
+**   benchmark.exe FILE LOCALE FLAGS [NUMBERS]
 **
-** loads FILE (UTF-8, or UTF-16LE with a BOM), sorts all its lines once
+** loads FILE (UTF-8, or UTF-16LE with a BOM), sorts all its lines once,
+** by the number at the start of each line first when NUMBERS is 1,
 ** and prints one tab-separated row: lines, the whole command, its stages
 ** (fetch, keys, sort, ties, place, rewrite with its read-back, free), the host's share, the
 ** floor (one LCMapStringW a line, three messages a line to the same host,
@@ -234,6 +237,32 @@ static std::wstring LogLine(long i, long lines)
     return text;
 }
 
+/*
+** A count in front of a log line (as uniq -c writes it), a price or an
+** amount with cents, grouped by thousands in one of three and negative in
+** one of five, or (one line in ten) a line without a number.
+*/
+static std::wstring NumbersLine(void)
+{
+    wchar_t text[200];
+    unsigned kind = NextRandom() % 10;
+    std::wstring word = VocabularyWord(Skewed(20000));
+    if (kind < 5) {
+        swprintf(text, ARRAYSIZE(text), L"%7u %ls /%ls/%ls.html", 1 + Skewed(100000),
+                 NextRandom() % 4 ? L"GET" : L"POST", word.c_str(), VocabularyWord(Skewed(20000)).c_str());
+        return text;
+    }
+    if (kind == 9)
+        return WordsLine();
+    std::wstring whole = std::to_wstring(Skewed(5000000));
+    if (NextRandom() % 3 == 0)
+        for (int at = (int)whole.size() - 3; at > 0; at -= 3)
+            whole.insert(at, L",");
+    swprintf(text, ARRAYSIZE(text), L"%ls%ls.%02u %ls", NextRandom() % 5 == 0 ? L"-" : L"", whole.c_str(),
+             NextRandom() % 100, word.c_str());
+    return text;
+}
+
 static std::wstring CsvLine(void)
 {
     wchar_t text[200];
@@ -267,6 +296,8 @@ static std::wstring GenerateLine(const char* kind, long i, long lines)
         return JapaneseLine();
     if (strcmp(kind, "zh") == 0)
         return ChineseLine();
+    if (strcmp(kind, "numbers") == 0)
+        return NumbersLine();
     return L"";
 }
 
@@ -372,7 +403,7 @@ static double Between(SortStage a, SortStage b)
     return Seconds(g_stageTicks[b] - g_stageTicks[a]);
 }
 
-static void StoreSettings(DWORD locale, DWORD flags)
+static void StoreSettings(DWORD locale, DWORD flags, DWORD numbers)
 {
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PREFIX "benchmark", 0, NULL, 0,
@@ -380,6 +411,7 @@ static void StoreSettings(DWORD locale, DWORD flags)
         return;
     RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&locale, 4);
     RegSetValueExA(key, "Flags", 0, REG_DWORD, (const BYTE*)&flags, 4);
+    RegSetValueExA(key, "Numbers", 0, REG_DWORD, (const BYTE*)&numbers, 4);
     RegCloseKey(key);
 }
 
@@ -452,18 +484,19 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && strcmp(argv[1], "--generate") == 0)
         return Generate(argv[2], atol(argv[3]), argv[4]);
-    if (argc != 4) {
-        fprintf(stderr, "usage: benchmark FILE LOCALE FLAGS | benchmark --generate KIND LINES FILE\n");
+    if (argc != 4 && argc != 5) {
+        fprintf(stderr, "usage: benchmark FILE LOCALE FLAGS [NUMBERS] | benchmark --generate KIND LINES FILE\n");
         return 2;
     }
     DWORD locale = strtoul(argv[2], NULL, 16);
     DWORD flags = strtoul(argv[3], NULL, 16);
+    DWORD numbers = argc == 5 ? strtoul(argv[4], NULL, 10) : 0;
     std::wstring text;
     if (!ReadDocument(argv[1], &text)) {
         fprintf(stderr, "benchmark: cannot read %s\n", argv[1]);
         return 2;
     }
-    StoreSettings(locale, flags);
+    StoreSettings(locale, flags, numbers);
 
     HostCreateEditor(NULL);
     HostKeepLog(FALSE);

@@ -9,6 +9,7 @@
 enum WideFunction {
     WF_COMPARE_STRING,
     WF_LCMAP_STRING,
+    WF_GET_LOCALE_INFO,
     WF_GET_MODULE_FILE_NAME,
     WF_GET_FULL_PATH_NAME,
     WF_LOAD_STRING,
@@ -28,6 +29,7 @@ typedef struct WideName {
 static const WideName g_wideNames[WF_COUNT] = {   /* by WideFunction */
     { "KERNEL32.DLL", "CompareStringW" },
     { "KERNEL32.DLL", "LCMapStringW" },
+    { "KERNEL32.DLL", "GetLocaleInfoW" },
     { "KERNEL32.DLL", "GetModuleFileNameW" },
     { "KERNEL32.DLL", "GetFullPathNameW" },
     { "USER32.DLL", "LoadStringW" },
@@ -99,6 +101,13 @@ int WINAPI LateLCMapStringW(LCID locale, DWORD flags, LPCWSTR source, int source
     typedef int(WINAPI * Proc)(LCID, DWORD, LPCWSTR, int, LPWSTR, int);
     Proc proc = (Proc)WideProc(WF_LCMAP_STRING);
     return proc != NULL ? proc(locale, flags, source, sourceLen, dest, destLen) : 0;
+}
+
+int WINAPI LateGetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size)
+{
+    typedef int(WINAPI * Proc)(LCID, LCTYPE, LPWSTR, int);
+    Proc proc = (Proc)WideProc(WF_GET_LOCALE_INFO);
+    return proc != NULL ? proc(locale, type, data, size) : 0;
 }
 
 DWORD WINAPI LateGetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size)

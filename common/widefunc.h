@@ -16,6 +16,7 @@
 
 int WINAPI LateCompareStringW(LCID locale, DWORD flags, LPCWSTR first, int firstLen, LPCWSTR second, int secondLen);
 int WINAPI LateLCMapStringW(LCID locale, DWORD flags, LPCWSTR source, int sourceLen, LPWSTR dest, int destLen);
+int WINAPI LateGetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size);
 DWORD WINAPI LateGetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
 DWORD WINAPI LateGetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR full, LPWSTR* name);
 int WINAPI LateLoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size);
@@ -31,6 +32,7 @@ void* ReplaceWideProc(const char* name, void* proc);
 
 #define CompareStringW LateCompareStringW
 #define LCMapStringW LateLCMapStringW
+#define GetLocaleInfoW LateGetLocaleInfoW
 #define GetModuleFileNameW LateGetModuleFileNameW
 #define GetFullPathNameW LateGetFullPathNameW
 #define LoadStringW LateLoadStringW

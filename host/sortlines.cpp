@@ -36,18 +36,20 @@
 #include <stdexcept>
 #include <vector>
 
-#define USAGE_LINE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N] " \
-    "[--report] [-o OUT] FILE (--help for more)"
+#define USAGE_LINE "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--numbers] " \
+    "[--wrap N] [--report] [-o OUT] FILE (--help for more)"
 
 /* What --help prints: every mode, its options, and the exit statuses. */
 static const char g_help[] =
-    "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX] [--wrap N]\n"
-    "                 [--report] [--dll DLL] [-o OUT] FILE\n"
+    "usage: sortlines [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX]\n"
+    "                 [--numbers|--no-numbers] [--wrap N] [--report] [--dll DLL]\n"
+    "                 [-o OUT] FILE\n"
     "       sortlines --info [--select Y1:X1-Y2:X2] [--wrap N] [--dll DLL] [FILE]\n"
     "       sortlines --window [--select Y1:X1-Y2:X2] [--locale HEX] [--flags HEX]\n"
-    "                 [--wrap N] [--demo-sort] [--dll DLL] [-o OUT] FILE\n"
-    "       sortlines --properties [--locale HEX] [--flags HEX] [--ok|--cancel]\n"
-    "                 [--dll DLL]\n"
+    "                 [--numbers|--no-numbers] [--wrap N] [--demo-sort] [--dll DLL]\n"
+    "                 [-o OUT] FILE\n"
+    "       sortlines --properties [--locale HEX] [--flags HEX] [--numbers|--no-numbers]\n"
+    "                 [--ok|--cancel] [--dll DLL]\n"
     "       sortlines --uninstall [--yes|--no] [--dll DLL]\n"
     "       sortlines --help\n"
     "\n"
@@ -58,6 +60,8 @@ static const char g_help[] =
     "  --select Y1:X1-Y2:X2  the selection, zero-based line:column (default: all)\n"
     "  --locale HEX          store the module's locale first, as its dialog would\n"
     "  --flags HEX           store the module's comparison flags first, likewise\n"
+    "  --numbers             store the option to sort by the number at the start of\n"
+    "                        each line first, likewise; --no-numbers stores it off\n"
     "  --wrap N              wrap the editor's view at N columns\n"
     "  --report              print the final selection and message counts on stderr\n"
     "  --dll DLL             the module to load (default: ZtoA.dll beside the host)\n"
@@ -87,10 +91,12 @@ static const struct ModeRule {
     unsigned takes;
     int input;            /* 1: needs a file, 0: may have one, -1: takes none */
 } g_modeRules[] = {
-    { MODE_SORT, NULL, OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_WRAP | OPT_REPORT | OPT_OUTPUT | OPT_DLL, 1 },
+    { MODE_SORT, NULL, OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_WRAP | OPT_REPORT | OPT_OUTPUT
+      | OPT_DLL, 1 },
     { MODE_INFO, L"--info", OPT_SELECT | OPT_WRAP | OPT_DLL, 0 },
-    { MODE_WINDOW, L"--window", OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_WRAP | OPT_OUTPUT | OPT_DLL | OPT_DEMO, 1 },
-    { MODE_PROPERTIES, L"--properties", OPT_LOCALE | OPT_FLAGS | OPT_DLL, -1 },
+    { MODE_WINDOW, L"--window", OPT_SELECT | OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_WRAP | OPT_OUTPUT | OPT_DLL
+      | OPT_DEMO, 1 },
+    { MODE_PROPERTIES, L"--properties", OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS | OPT_DLL, -1 },
     { MODE_UNINSTALL, L"--uninstall", OPT_DLL, -1 },
 };
 
@@ -100,6 +106,7 @@ static const struct OptionName {
     const wchar_t* name;
 } g_optionNames[] = {
     { OPT_SELECT, L"--select" }, { OPT_LOCALE, L"--locale" }, { OPT_FLAGS, L"--flags" },
+    { OPT_NUMBERS, L"--numbers (or --no-numbers)" },
     { OPT_WRAP, L"--wrap" }, { OPT_REPORT, L"--report" }, { OPT_OUTPUT, L"-o" }, { OPT_DLL, L"--dll" },
     { OPT_DEMO, L"--demo-sort" },
 };
@@ -267,6 +274,9 @@ static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
             if (!ParseHex(value, &o->flags))
                 return Fail(failure, 2, L"malformed --flags, expected a hexadecimal number: %ls", value);
             o->given |= OPT_FLAGS;
+        } else if (wcscmp(a, L"--numbers") == 0 || wcscmp(a, L"--no-numbers") == 0) {
+            o->numbers = wcscmp(a, L"--numbers") == 0;
+            o->given |= OPT_NUMBERS;
         } else if (wcscmp(a, L"--wrap") == 0) {
             const wchar_t* end;
             LONG w;
@@ -306,8 +316,8 @@ static BOOL ParseOptions(int argc, wchar_t** argv, Options* o, Failure* failure)
 /*
 ** Runs at once in the same prefix share the module's settings in its
 ** registry key. A run takes this lock, shared by the prefix's processes,
-** before it stores --locale and --flags and keeps it until its command has
-** read them, so that no other run's settings come between.
+** before it stores --locale, --flags and --numbers and keeps it until its
+** command has read them, so that no other run's settings come between.
 */
 #define SETTINGS_LOCK_NAME L"ZtoA.sortlines.settings"
 static HANDLE g_settingsLock;   /* held from storing the settings until the sort read them */
@@ -341,10 +351,10 @@ static void UnlockSettings(void)
     g_settingsLock = NULL;
 }
 
-/* Stores --locale and --flags as the properties dialog would. */
+/* Stores --locale, --flags and --numbers as the properties dialog would. */
 static BOOL StoreSettings(const Options* o, const wchar_t* dllPath, Failure* failure)
 {
-    if (!(o->given & (OPT_LOCALE | OPT_FLAGS)))
+    if (!(o->given & (OPT_LOCALE | OPT_FLAGS | OPT_NUMBERS)))
         return TRUE;
     std::wstring path = SettingsKeyFor(dllPath);
     if (path.empty())
@@ -356,6 +366,8 @@ static BOOL StoreSettings(const Options* o, const wchar_t* dllPath, Failure* fai
         RegSetValueExA(key, "Locale", 0, REG_DWORD, (const BYTE*)&o->locale, 4);
     if (o->given & OPT_FLAGS)
         RegSetValueExA(key, "Flags", 0, REG_DWORD, (const BYTE*)&o->flags, 4);
+    if (o->given & OPT_NUMBERS)
+        RegSetValueExA(key, "Numbers", 0, REG_DWORD, (const BYTE*)&o->numbers, 4);
     RegCloseKey(key);
     return TRUE;
 }

@@ -21,6 +21,7 @@ typedef struct Options {
     unsigned given;              /* OPT_ bits of the options on the command line */
     POINT selStart, selEnd;
     DWORD locale, flags;
+    DWORD numbers;               /* with OPT_NUMBERS: 1 for --numbers, 0 for --no-numbers */
     int wrap;
     const wchar_t* output;
     const wchar_t* input;
@@ -38,6 +39,7 @@ typedef struct Options {
 #define OPT_OUTPUT 0x20
 #define OPT_DLL    0x40
 #define OPT_DEMO   0x80   /* --demo-sort: the window runs the command by itself */
+#define OPT_NUMBERS 0x100 /* --numbers or --no-numbers */
 #define OPT_ANSWER 0x1000 /* --yes, --no, --ok, --cancel: the host answers the module's window */
 
 #define FAILURE_TEXT 1024   /* characters of the line a failure prints */

@@ -150,13 +150,15 @@ static void OnInitDialog(HWND dialog)
     g_hwndLocaleList = NULL;
     SendMessageA(list, CB_SETCURSEL, (WPARAM)FindLocaleItem(list, settings.locale), 0);
     ShowFlags(dialog, settings.flags);
+    CheckDlgButton(dialog, IDC_LEADING_NUMBER, settings.numbers ? BST_CHECKED : BST_UNCHECKED);
 }
 
 /*
-** Stores the chosen locale (0 when none is chosen) and the options whose
-** boxes are checked, and closes the dialog; a greyed box stores nothing,
-** whatever its check. When the registry does not take them, the user is
-** told and the dialog stays open, so that the choice is not lost unseen.
+** Stores the chosen locale (0 when none is chosen), the options whose
+** boxes are checked, and whether lines are ordered by their leading
+** numbers, and closes the dialog; a greyed box stores nothing, whatever
+** its check. When the registry does not take them, the user is told and
+** the dialog stays open, so that the choice is not lost unseen.
 ** The list is this dialog's own: another properties dialog opened over
 ** this one has filled the module-wide handle with its list since.
 */
@@ -174,7 +176,7 @@ static void OnOK(HWND dialog)
         if (IsWindowEnabled(box) && IsDlgButtonChecked(dialog, g_flagBoxes[i].id) == BST_CHECKED)
             flags |= g_flagBoxes[i].bit;
     }
-    if (!SaveSettings(locale, flags)) {
+    if (!SaveSettings(locale, flags, IsDlgButtonChecked(dialog, IDC_LEADING_NUMBER) == BST_CHECKED)) {
         ShowModuleMessage(dialog, IDS_SAVE_FAILED);
         return;
     }

@@ -168,6 +168,7 @@ static BOOL WriteDwordValue(HKEY key, const char* name, DWORD value)
 CompareSettings CompareSettingsOf(LCID locale, DWORD flags)
 {
     CompareSettings settings;
+    ZeroMemory(&settings, sizeof(settings));
     settings.locale = locale;
     settings.flags = flags;
     if (IsNtPlatform())
@@ -178,30 +179,70 @@ CompareSettings CompareSettingsOf(LCID locale, DWORD flags)
 }
 
 /*
-** The stored locale and flags, and whether this Windows accepts them. A
-** missing or unreadable value, or a key that can be neither opened nor
-** created, gives the default: the system's default locale, no flags.
+** Reads the number separator of locale that type names (LOCALE_SDECIMAL or
+** LOCALE_STHOUSAND) into separator, SEPARATOR_UNITS units; leaves it empty
+** when it cannot be read. The 9x family gives it in the locale's ANSI code
+** page (none for a Unicode-only locale: then the system's).
+*/
+static void ReadSeparator(LCID locale, LCTYPE type, WCHAR* separator)
+{
+    separator[0] = 0;
+    if (IsNtPlatform()) {
+        if (GetLocaleInfoW(locale, type, separator, SEPARATOR_UNITS) == 0)
+            separator[0] = 0;
+        return;
+    }
+    char text[2 * SEPARATOR_UNITS], page[8];
+    if (GetLocaleInfoA(locale, type, text, sizeof(text)) == 0)
+        return;
+    UINT codePage = 0;
+    if (GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, page, sizeof(page)) > 0)
+        for (const char* c = page; *c >= '0' && *c <= '9'; c++)
+            codePage = codePage * 10 + (UINT)(*c - '0');
+    if (MultiByteToWideChar(codePage != 0 ? codePage : CP_ACP, 0, text, -1, separator, SEPARATOR_UNITS) == 0)
+        separator[0] = 0;
+}
+
+/* Makes settings order lines by their leading numbers first, as the settings' locale writes numbers. */
+void UseLeadingNumbers(CompareSettings* settings)
+{
+    settings->numbers = TRUE;
+    ReadSeparator(settings->locale, LOCALE_SDECIMAL, settings->decimalSeparator);
+    ReadSeparator(settings->locale, LOCALE_STHOUSAND, settings->groupSeparator);
+}
+
+/*
+** The stored locale, flags and number option, and whether this Windows
+** accepts them. A missing or unreadable value, or a key that can be
+** neither opened nor created, gives the default: the system's default
+** locale, no flags, numbers off. "Numbers" is on only when it is 1.
 */
 CompareSettings LoadCompareSettings(void)
 {
     LCID locale = GetSystemDefaultLCID();
     DWORD flags = 0;
+    DWORD numbers = 0;
     HKEY key = OpenSettingsKey(KEY_READ);
     if (key != NULL) {
         locale = ReadDwordValue(key, "Locale", locale);
         flags = ReadDwordValue(key, "Flags", flags);
+        numbers = ReadDwordValue(key, "Numbers", numbers);
         RegCloseKey(key);
     }
-    return CompareSettingsOf(locale, flags);
+    CompareSettings settings = CompareSettingsOf(locale, flags);
+    if (numbers == 1)
+        UseLeadingNumbers(&settings);
+    return settings;
 }
 
-BOOL SaveSettings(DWORD locale, DWORD flags)
+BOOL SaveSettings(DWORD locale, DWORD flags, BOOL numbers)
 {
     HKEY key = OpenSettingsKey(KEY_READ | KEY_WRITE);
     if (key == NULL)
         return FALSE;
     BOOL saved = WriteDwordValue(key, "Locale", locale);
     saved = WriteDwordValue(key, "Flags", flags) && saved;
+    saved = WriteDwordValue(key, "Numbers", numbers ? 1 : 0) && saved;
     RegCloseKey(key);
     return saved;
 }

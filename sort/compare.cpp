@@ -2,9 +2,12 @@
 ** Line comparison. Both comparisons compare the texts without their line
 ** ends and invert the platform's answer, so that sorting ascending by them
 ** puts the greater line first. A pair the platform cannot compare ranks
-** equal; the sort command refuses settings under which that happens.
+** equal; the sort command refuses settings under which that happens. When
+** the settings order lines by their leading numbers, the numbers decide
+** first and the texts only between equal numbers.
 */
 #include "compare.h"
+#include "numbers.h"
 #include "../common/widefunc.h"
 
 #include <stddef.h>
@@ -42,6 +45,9 @@ int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSett
 {
     if (first == NULL || second == NULL)
         return 0;
+    int byNumber = CompareLeadingNumbers(first, second, settings);
+    if (byNumber != 0)
+        return byNumber;
     return InvertCompareResult(CompareStringW(settings->locale, settings->flags, first, ComparedLength(first),
                                               second, ComparedLength(second)));
 }
@@ -83,6 +89,9 @@ int CompareAnsiLines(const void* a, const void* b, const void* context)
     const AnsiLine* first = *(const AnsiLine* const*)a;
     const AnsiLine* second = *(const AnsiLine* const*)b;
     const CompareSettings* settings = (const CompareSettings*)context;
+    int byNumber = CompareLeadingNumbers(first->line, second->line, settings);
+    if (byNumber != 0)
+        return byNumber;
     return InvertCompareResult(CompareStringA(settings->locale, settings->flags, first->text, first->length,
                                               second->text, second->length));
 }

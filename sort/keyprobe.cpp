@@ -51,6 +51,7 @@ static const WCHAR* const g_probeTexts[] = {
 typedef struct ProbeVerdict {
     LCID locale;
     DWORD flags;
+    BOOL numbers;   /* keys that begin with the leading number's bytes */
     BOOL agree;
 } ProbeVerdict;
 
@@ -107,8 +108,8 @@ static ProbeResult ProbeKeys(const CompareSettings* settings)
 
 /*
 ** Whether sort keys under settings order the probe texts as the
-** comparator does; asked of Windows the first time for each locale and
-** flags, remembered after that. A probe whose keys cannot be made (for
+** comparator does; asked of Windows the first time for each locale, flags
+** and number option, remembered after that. A probe whose keys cannot be made (for
 ** want of memory, mostly) says no and is not remembered.
 */
 BOOL KeysAgreeOnProbe(const CompareSettings* settings)
@@ -116,7 +117,7 @@ BOOL KeysAgreeOnProbe(const CompareSettings* settings)
     size_t known = g_probeVerdictCount < PROBE_CACHE_SIZE ? g_probeVerdictCount : PROBE_CACHE_SIZE;
     for (size_t i = 0; i < known; i++) {
         const ProbeVerdict& v = g_probeVerdicts[i];
-        if (v.locale == settings->locale && v.flags == settings->flags)
+        if (v.locale == settings->locale && v.flags == settings->flags && v.numbers == settings->numbers)
             return v.agree;
     }
     ProbeResult result = ProbeKeys(settings);
@@ -125,6 +126,7 @@ BOOL KeysAgreeOnProbe(const CompareSettings* settings)
     ProbeVerdict& slot = g_probeVerdicts[g_probeVerdictCount % PROBE_CACHE_SIZE];
     slot.locale = settings->locale;
     slot.flags = settings->flags;
+    slot.numbers = settings->numbers;
     slot.agree = result == PROBE_AGREES;
     g_probeVerdictCount++;
     return slot.agree;

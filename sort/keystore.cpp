@@ -5,6 +5,7 @@
 */
 #include "keystore.h"
 #include "compare.h"
+#include "numbers.h"
 #include "../common/memory.h"
 #include "../common/widefunc.h"
 #include <assert.h>
@@ -51,7 +52,9 @@ void CloseKeyStore(KeyStore* store)
 /*
 ** Makes the sort key of text (its line end left out) under settings at the end of the
 ** store's current chunk, moving on to a following chunk, or a new one,
-** when it does not fit. The key is not counted as used: the caller keeps
+** when it does not fit. When the settings order lines by their leading
+** numbers, the key begins with the number's key bytes and the locale's
+** key follows them. The key is not counted as used: the caller keeps
 ** it with KeepMadeKey. Returns the key and its length in *length, or NULL
 ** when no key can be made or no memory had.
 */
@@ -62,17 +65,27 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* s
     int len = ComparedLength(text);
     const WCHAR* source = len > 0 ? text : L"";
     int sourceLen = len > 0 ? len : -1;
+    LeadingNumber number = { NUMBER_NONE, 0, 0, NULL };
+    size_t prefix = 0;
+    if (settings->numbers) {
+        ReadLeadingNumber(text, settings->decimalSeparator, settings->groupSeparator, &number);
+        prefix = NumberKeyLength(&number);
+    }
     MemoryChunk* chunk = store->current;
     assert(chunk != NULL && chunk->used <= chunk->size);
-    /* A size of 0 would ask for the key's length and write nothing: a full
-       chunk is passed over, never handed to LCMapStringW. */
+    /* A size of 0 would ask for the key's length and write nothing: a
+       chunk without room beyond the number is passed over, never handed
+       to LCMapStringW. */
     size_t room = chunk->size - chunk->used;
-    if (room > 0) {
+    if (room > prefix) {
         BYTE* at = ChunkData(chunk) + chunk->used;
-        int n = LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)at,
+        room -= prefix;
+        int n = LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(at + prefix),
                              room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
         if (n > 0) {
-            *length = (DWORD)n;
+            if (prefix > 0)
+                WriteNumberKey(&number, at);
+            *length = (DWORD)(prefix + n);
             return at;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
@@ -81,17 +94,20 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* s
     int n = LCMapStringW(locale, flags, source, sourceLen, NULL, 0);
     if (n <= 0)
         return NULL;
+    size_t need = prefix + (size_t)n;
     MemoryChunk* next = chunk->next;
-    if (next == NULL || next->size < (size_t)n) {
+    if (next == NULL || next->size < need) {
         size_t size = chunk->size < KEY_CHUNK_MAX_BYTES ? 2 * chunk->size : KEY_CHUNK_MAX_BYTES;
-        next = InsertChunk(chunk, size > (size_t)n ? size : (size_t)n);
+        next = InsertChunk(chunk, size > need ? size : need);
         if (next == NULL)
             return NULL;
     }
     next->used = 0;
     store->current = next;
-    if (LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)ChunkData(next), n) != n)
+    if (LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(ChunkData(next) + prefix), n) != n)
         return NULL;
-    *length = (DWORD)n;
+    if (prefix > 0)
+        WriteNumberKey(&number, ChunkData(next));
+    *length = (DWORD)need;
     return ChunkData(next);
 }

@@ -101,6 +101,31 @@ TEST_F(AnsiPlatformTest, KanaTypeFlagAppliesToTheAnsiComparison)
 }
 
 /*
+** Leading numbers on Windows 98, whose separators come in the locale's
+** code page (fr-FR's no-break space is 0xA0 in 1252, not in the system's
+** 932): the greater number first, equal ones by their text, then the
+** lines without a number.
+*/
+TEST_F(AnsiPlatformTest, LeadingNumbersWithTheLocaleSeparators)
+{
+    static const struct { LCID locale; std::vector<std::wstring> lines, sorted; } documents[] = {
+        { 0x407, { L"1.234,5", L"99,9", L"\x2212" L"3", L"\x3042", L"1.234,50" },
+          { L"1.234,50", L"1.234,5", L"99,9", L"\x2212" L"3", L"\x3042" } },
+        { 0x40C, { L"99,9", L"1 234", L"1\x00A0" L"234,5", L"-0,5" },
+          { L"1\x00A0" L"234,5", L"99,9", L"1 234", L"-0,5" } },
+    };
+    for (const auto& d : documents) {
+        SetModuleDword(title, "Locale", d.locale);
+        SetModuleDword(title, "Numbers", 1);
+        HostSetText(JoinLines(d.lines, L"\r\n") + L"\r\n");
+        POINT start = { 0, 0 }, end = { 0, (LONG)d.lines.size() };
+        HostSelect(start, end);
+        onCommand(HostEditorWindow());
+        EXPECT_EQ(HostGetText(), JoinLines(d.sorted, L"\r\n") + L"\r\n") << "locale 0x" << std::hex << d.locale;
+    }
+}
+
+/*
 ** Windows 98 has no SORT_DIGITSASNUMBERS: its box is greyed and unchecked
 ** over a stored bit, and OK drops the bit even when the box is checked by
 ** force.

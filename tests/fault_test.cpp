@@ -165,6 +165,14 @@ void __wrap_ZtoaFree(void* block)
 
 namespace {
 
+/* The settings key's title: this executable's (fault_test or fault_test_checked). */
+std::string ExeTitle()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    return TitleOfPath(path);
+}
+
 class FaultInjectionTest : public testing::Test {
 protected:
     void SetUp() override
@@ -172,9 +180,9 @@ protected:
         ASSERT_NE(HostCreateEditor(NULL), nullptr);
         HostSetWrapWidth(3);
         HostWatchMessageBoxes(TRUE);
-        DeleteModuleKey("fault_test");
-        SetModuleDword("fault_test", "Locale", 0x409);
-        SetModuleDword("fault_test", "Flags", 0);
+        DeleteModuleKey(ExeTitle());
+        SetModuleDword(ExeTitle(), "Locale", 0x409);
+        SetModuleDword(ExeTitle(), "Flags", 0);
     }
 
     void TearDown() override
@@ -183,7 +191,7 @@ protected:
         g_minSize = 0;
         HostWatchMessageBoxes(FALSE);
         HostDestroyEditor();
-        DeleteModuleKey("fault_test");
+        DeleteModuleKey(ExeTitle());
     }
 
     /* Runs the command with allocation failAt failing; returns the document. */
@@ -378,8 +386,8 @@ TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
     g_keyAs = L"zzz";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetModuleDword("fault_test", "Locale", c.locale);
-        SetModuleDword("fault_test", "Flags", c.flags);
+        SetModuleDword(ExeTitle(), "Locale", c.locale);
+        SetModuleDword(ExeTitle(), "Flags", c.flags);
         std::vector<std::wstring> sorted = lines;
         std::stable_sort(sorted.begin(), sorted.end(), [&](const std::wstring& a, const std::wstring& b) {
             return CompareStringW(c.locale, c.flags, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;

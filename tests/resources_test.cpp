@@ -62,6 +62,7 @@ static_assert(IDC_IGNORE_SYMBOLS == 1004, "control id");
 static_assert(IDC_IGNORE_WIDTH == 1005, "control id");
 static_assert(IDC_STRING_SORT == 1006, "control id");
 static_assert(IDC_DIGITS_AS_NUMBERS == 1007, "control id");
+static_assert(IDC_LEADING_NUMBER == 1008, "control id");
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 const WORD kTraditional = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
@@ -233,6 +234,9 @@ const ExpectedControl kControls[] = {
     {1007, kButtonAtom, L"Button", kCheckBox,
      8, 148, 252, 10, L"将数字作为数值处理(&D)", L"数字を数値として扱う(&D)",
      L"Treat &digits as numbers", L"將數字視為數值(&D)"},
+    {1008, kButtonAtom, L"Button", kCheckBox,
+     8, 164, 252, 10, L"按行首的数值排序(&U)", L"行頭の数値の大きさで並べ替える(&U)",
+     L"Sort by the n&umber at the start of each line", L"依每行開頭的數字排序(&U)"},
     {IDOK, kButtonAtom, L"Button", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
      208, 8, 50, 14, L"确定", L"OK", L"OK", L"確定"},
     {IDCANCEL, kButtonAtom, L"Button", kChild | BS_PUSHBUTTON | WS_TABSTOP,
@@ -781,7 +785,7 @@ TEST_P(DialogTest, MatchesTheLayout) {
     EXPECT_EQ(dialog.x, 0);
     EXPECT_EQ(dialog.y, 0);
     EXPECT_EQ(dialog.cx, 266);
-    EXPECT_EQ(dialog.cy, 167);
+    EXPECT_EQ(dialog.cy, 183);
     EXPECT_FALSE(dialog.menu.isOrdinal || !dialog.menu.name.empty())
         << "menu " << Describe(dialog.menu);
     EXPECT_FALSE(dialog.windowClass.isOrdinal ||

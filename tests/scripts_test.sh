@@ -29,7 +29,7 @@ if "$root/scripts/benchmark" 1000 >"$work/bench.out" 2>"$work/bench.err" </dev/n
 else
     fail "scripts/benchmark 1000 exits 0"; cat "$work/bench.err"
 fi
-for kind in random words log csv ja zh; do
+for kind in random words log csv ja zh numbers; do
     grep -q "^$kind[[:space:]]1000[[:space:]]" "$work/bench.out" && pass "the benchmark has a row for 1,000 lines of $kind" \
         || { fail "the benchmark has a row for 1,000 lines of $kind"; cat "$work/bench.out"; }
 done
