@@ -236,7 +236,7 @@ void WriteNumberKey(const LeadingNumber* number, BYTE* key)
         *out++ = (BYTE)(1 + 2 * (10 * a + b) + (i + 2 < number->digits ? 1 : 0));
     }
     if (number->kind == NUMBER_NEGATIVE) {
-        for (BYTE* b = key; b < out; b++)
-            *b = (BYTE)~*b;
+        for (BYTE* byte = key; byte < out; byte++)
+            *byte = (BYTE)~*byte;
     }
 }

@@ -3,13 +3,8 @@
 */
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string.h>
-#include <vector>
-
 #include "sort/compare.h"
 #include "sort/numbers.h"
-#include "sort/stablesort.h"
 
 #include <vector>
 
@@ -175,102 +170,57 @@ TEST_P(CompareLinesTest, RejectedLocaleComparesEqual)
     EXPECT_EQ(Cmp(L"a", L"b"), 0);
 }
 
-/* The settings of locale with lines ordered by their leading numbers first. */
-CompareSettings NumberSettings(LCID locale, DWORD flags)
-{
-    CompareSettings settings = CompareSettingsOf(locale, flags);
-    UseLeadingNumbers(&settings);
-    return settings;
-}
-
-/* A line's number key bytes under settings. */
-std::vector<BYTE> NumberKey(const wchar_t* text, const CompareSettings& settings)
-{
-    LeadingNumber number;
-    ReadLeadingNumber(text, settings.decimalSeparator, settings.groupSeparator, &number);
-    std::vector<BYTE> key(NumberKeyLength(&number));
-    WriteNumberKey(&number, key.data());
-    return key;
-}
-
 /*
-** Pairs of leading numbers under the locales' own separators: the first
-** is greater (1) or equal (0) by value. The comparator's first step and
-** the key bytes must both say so, both ways round.
+** Leading numbers under the locales' own separators, in groups of equal
+** value, the greatest first. The comparator's first step must order every
+** two of them so, both ways round, and so must their key bytes, which for
+** different numbers differ within both keys: the line's key after them
+** never decides.
 */
 TEST(LeadingNumberTest, ValuesAsTheLocaleWritesThem)
 {
-    std::wstring digits25 = L"1234567890123456789012345", zeros60(60, L'0'), zeros130(130, L'0');
-    const struct { LCID locale; std::wstring greater; int relation; std::wstring other; } pairs[] = {
-        { 0x409, L"3.9", 1, L"3.14" }, { 0x409, L"3", 1, L"-5" }, { 0x409, L"1,234", 1, L"999" },
-        { 0x409, L"1,234.5 x", 0, L"1234.50" }, { 0x409, L"1,2,3", 0, L"123" }, { 0x409, L"1.234,5", 0, L"1.234" },
-        { 0x409, L"12345678901234567891", 1, L"12345678901234567890" },
-        { 0x409, digits25, 1, L"1234567890123456789012344" }, { 0x409, L"-0", 0, L"0" },
-        { 0x409, L"0.000", 0, L"-0.0" }, { 0x409, L"007", 0, L"7" }, { 0x409, L"1.50", 0, L"1.5" },
-        { 0x409, L"1,", 0, L"1" }, { 0x409, L"1.", 0, L"1" }, { 0x409, L"1.x", 0, L"1" }, { 0x409, L"1,,2", 0, L"1" },
-        { 0x409, L"12.5.6", 0, L"12.5" }, { 0x409, L"1e5", 0, L"1" }, { 0x409, L"0x1F", 0, L"0" },
-        { 0x409, L"5%", 0, L"5" }, { 0x409, L"\x2212" L"3", 0, L"-3" }, { 0x409, L"\xFF0D" L"3", 0, L"-3" },
-        { 0x409, L"\xFF0B" L"3", 0, L"+3" }, { 0x409, L"+3", 0, L"3" }, { 0x409, L" \t\x3000 42", 0, L"42" },
-        { 0x409, L"- 3", 0, L"text" }, { 0x409, L"12.3", 1, L"12" }, { 0x409, L"-12", 1, L"-12.3" },
-        { 0x409, L"-1", 1, L"-2" }, { 0x409, L"-1.4", 1, L"-1.5" }, { 0x409, L"-0.01", 1, L"-0.1" },
-        { 0x409, L"0.001", 1, L"0" }, { 0x409, L"0", 1, L"-0.001" }, { 0x409, L"-1000", 1, L"$5" },
-        { 0x409, L"", 0, L"text" }, { 0x409, L"0.5", 1, L"0.49" }, { 0x409, L"0.5", 1, L".9" },
-        { 0x409, L"1" + zeros130, 1, L"9" + zeros130.substr(1) },
-        { 0x409, L"-9" + zeros130.substr(1), 1, L"-1" + zeros130 },
-        { 0x409, L"0." + zeros130 + L"2", 1, L"0." + zeros130 + L"1" }, { 0x409, L"0." + zeros130 + L"1", 1, L"0" },
-        { 0x409, L"-0." + zeros130 + L"1", 1, L"-0." + zeros130.substr(1) + L"1" },
-        { 0x409, L"1" + zeros60, 1, L"9" + zeros60.substr(1) },
-        { 0x409, L"-9" + zeros60.substr(1), 1, L"-1" + zeros60 },
-        { 0x409, L"0." + zeros60 + L"01", 1, L"0." + zeros60 + L"009" },
-        { 0x409, L"-0." + zeros60 + L"009", 1, L"-0." + zeros60 + L"01" }, { 0x407, L"1.234,5", 0, L"1234,5" },
-        { 0x407, L"1.234,5", 1, L"999,99" }, { 0x407, L"3,9", 1, L"3,14" }, { 0x407, L"1.5", 0, L"15" },
-        { 0x40C, L"1\x00A0" L"234,5", 0, L"1234,5" }, { 0x40C, L"1\x202F" L"234", 0, L"1234" },
-        { 0x40C, L"1 234", 0, L"1" }, { 0x439, L"12,34,567", 0, L"1234567" }, { 0x439, L"12,34,567.5", 1, L"1234567" },
-        { 0x411, L"\xFF11\xFF12\xFF13", 0, L"123" },
-        { 0x411, L"\xFF11\xFF0C\xFF12\xFF13\xFF14\xFF0E\xFF15", 0, L"1234.5" },
-        { 0x411, L"\xFF11\xFF10", 1, L"\xFF19" }, { 0x804, L"1,234.5", 1, L"1,234.49" },
+    std::wstring z59(59, L'0'), z60(60, L'0'), z129(129, L'0'), z130(130, L'0');
+    const struct { LCID locale; std::vector<std::vector<std::wstring>> groups; } chains[] = {
+        { 0x409, { { L"1" + z130 }, { L"1" + z60 }, { L"9" + z59 }, { L"1234567890123456789012345" },
+                   { L"1234567890123456789012344" }, { L"12345678901234567891" }, { L"12345678901234567890" },
+                   { L"1,234.5 x", L"1234.50", L"1,2,34.5" }, { L"1,234" }, { L"999" }, { L"42", L" \t\x3000 42" },
+                   { L"12.5", L"12.5.6" }, { L"12.3" }, { L"12" }, { L"7", L"007", L"7%" }, { L"3.9" }, { L"3.14" },
+                   { L"3", L"+3", L"\xFF0B" L"3" }, { L"1", L"1,", L"1.", L"1.x", L"1,,2", L"1e5" }, { L"0.5" },
+                   { L"0.49" }, { L"0." + z60 + L"01" }, { L"0." + z60 + L"009" }, { L"0." + z130 + L"1" },
+                   { L"0", L"-0", L"0.000", L"0x1F" }, { L"-0." + z130 + L"1" }, { L"-0." + z129 + L"1" },
+                   { L"-0." + z60 + L"009" }, { L"-0." + z60 + L"01" }, { L"-0.01" }, { L"-0.1" }, { L"-1.4" },
+                   { L"-1.5" }, { L"-3", L"\x2212" L"3", L"\xFF0D" L"3" }, { L"-12" }, { L"-12.3" }, { L"-9" + z59 },
+                   { L"-1" + z60 }, { L"-1" + z130 }, { L"", L"text", L"- 3", L".9", L"$5" } } },
+        { 0x407, { { L"1.234,5", L"1234,5" }, { L"999,99" }, { L"15", L"1.5" }, { L"3,9" }, { L"3,14" } } },
+        { 0x40C, { { L"1\x00A0" L"234,5", L"1234,5" }, { L"1\x202F" L"234", L"1234" }, { L"1 234", L"1" } } },
+        { 0x439, { { L"12,34,567.5" }, { L"12,34,567", L"1234567" } } },
+        { 0x411, { { L"\xFF11\xFF0C\xFF12\xFF13\xFF14\xFF0E\xFF15", L"1234.5" }, { L"\xFF11\xFF12\xFF13", L"123" },
+                   { L"\xFF11\xFF10" }, { L"\xFF19" } } },
     };
-    for (const auto& p : pairs) {
-        SCOPED_TRACE(testing::Message() << "locale 0x" << std::hex << p.locale << ": "
-                     << testing::PrintToString(p.greater) << (p.relation ? " > " : " = ")
-                     << testing::PrintToString(p.other));
-        CompareSettings settings = NumberSettings(p.locale, 0);
-        EXPECT_EQ(CompareLeadingNumbers(p.greater.c_str(), p.other.c_str(), &settings), -p.relation);
-        EXPECT_EQ(CompareLeadingNumbers(p.other.c_str(), p.greater.c_str(), &settings), p.relation);
-        std::vector<BYTE> greater = NumberKey(p.greater.c_str(), settings);
-        std::vector<BYTE> other = NumberKey(p.other.c_str(), settings);
-        /* Different numbers differ within both keys: the line's key that follows never decides. */
-        if (p.relation == 0)
-            EXPECT_EQ(greater, other);
-        else
-            EXPECT_GT(memcmp(greater.data(), other.data(), std::min(greater.size(), other.size())), 0);
-    }
-}
-
-/*
-** Whole lines through both comparators: the greater number first, equal
-** numbers by their text (descending), equal texts in document order, and
-** lines without a number last, by their text.
-*/
-TEST_P(CompareLinesTest, NumbersFirstThenTextThenDocumentOrder)
-{
-    static const struct { LCID locale; std::vector<std::wstring> lines, sorted; } documents[] = {
-        { 0x407, { L"1.234,5", L"99,9", L"\x2212" L"3", L"text", L"1.234,50" },
-          { L"1.234,50", L"1.234,5", L"99,9", L"\x2212" L"3", L"text" } },
-        { 0x409, { L"b\r\n", L"-2 B\r\n", L"10 a\n", L"", L"-2 b", L"a\r\n", L"10 A", L"10 c", L"3" },
-          { L"10 c", L"10 a\n", L"10 A", L"3", L"-2 B\r\n", L"-2 b", L"b\r\n", L"a\r\n", L"" } },
-    };
-    for (const auto& d : documents) {
-        g_used = NumberSettings(d.locale, NORM_IGNORECASE);
-        std::vector<const wchar_t*> lines;
-        for (const std::wstring& line : d.lines)
-            lines.push_back(line.c_str());
-        Comparator compare = GetParam();
-        std::stable_sort(lines.begin(), lines.end(), [compare](const wchar_t* a, const wchar_t* b) {
-            return compare(a, b) < 0;
-        });
-        for (size_t i = 0; i < lines.size(); i++)
-            EXPECT_EQ(lines[i], d.sorted[i]) << "locale 0x" << std::hex << d.locale << std::dec << ", at " << i;
+    for (const auto& chain : chains) {
+        CompareSettings settings = CompareSettingsOf(chain.locale, 0);
+        UseLeadingNumbers(&settings);
+        auto keyOf = [&settings](const std::wstring& text) {
+            LeadingNumber number;
+            ReadLeadingNumber(text.c_str(), settings.decimalSeparator, settings.groupSeparator, &number);
+            std::vector<BYTE> key(NumberKeyLength(&number));
+            WriteNumberKey(&number, key.data());
+            return key;
+        };
+        std::vector<std::pair<size_t, std::wstring>> numbers;   /* each with its group */
+        for (size_t g = 0; g < chain.groups.size(); g++)
+            for (const std::wstring& text : chain.groups[g])
+                numbers.push_back(std::make_pair(g, text));
+        for (const auto& a : numbers) {
+            for (const auto& b : numbers) {
+                SCOPED_TRACE(testing::PrintToString(a.second) + " against " + testing::PrintToString(b.second));
+                int greater = a.first < b.first ? 1 : a.first > b.first ? -1 : 0;
+                EXPECT_EQ(CompareLeadingNumbers(a.second.c_str(), b.second.c_str(), &settings), -greater);
+                std::vector<BYTE> keyA = keyOf(a.second), keyB = keyOf(b.second);
+                int c = memcmp(keyA.data(), keyB.data(), keyA.size() < keyB.size() ? keyA.size() : keyB.size());
+                EXPECT_TRUE(greater == 0 ? keyA == keyB : (c > 0 ? 1 : c < 0 ? -1 : 0) == greater);
+            }
+        }
     }
 }
 

@@ -23,7 +23,6 @@ namespace {
 
 const UINT kShowProperties = 0x901;   /* PlugInProc's request */
 const int kLocaleList = 1000;         /* the combo box */
-const int kNumbersBox = 1008;         /* sort by the number at the start of each line */
 
 
 /* Which box stands for which CompareString flag. */
@@ -46,7 +45,7 @@ struct DialogTexts {
     UINT codePage;             /* the ANSI code page that goes with the language */
     const wchar_t* caption;
     const wchar_t* label;      /* the static text above the list */
-    const wchar_t* boxes[8];   /* 1001 to 1008 */
+    const wchar_t* boxes[7];   /* 1001 to 1007 */
     const wchar_t* ok;
     const wchar_t* cancel;
 };
@@ -56,12 +55,12 @@ const DialogTexts kLanguages[] = {
       { L"大文字、小文字を区別しない(&I)", L"ひらがな、カタカナを区別しない(&K)",
         L"場所を取らない文字を区別しない(&N)", L"記号を区別しない(&S)",
         L"全角、半角を区別しない(&W)", L"句読点を記号と同様に扱う(&T)",
-        L"数字を数値として扱う(&D)", L"行頭の数値の大きさで並べ替える(&U)" },
+        L"数字を数値として扱う(&D)" },
       L"OK", L"キャンセル" },
     { 936, L"字符排序 (降序)", L"国家(&L):",
       { L"忽略大小写(&I)", L"不区分平假名和片假名字符(&K)", L"忽略非空格字符(&N)",
         L"忽略符号(&S)", L"不区分半角和全角字符(&W)", L"将标点符号作为符号处理",
-        L"将数字作为数值处理(&D)", L"按行首的数值排序(&U)" },
+        L"将数字作为数值处理(&D)" },
       L"确定", L"取消" },
     { 950, L"字元排序 (遞減)", L"地區設定(&L):",
       { L"忽略大小寫(&I)", L"不區分平假名與片假名(&K)", L"忽略非間距字元(&N)",
@@ -72,7 +71,7 @@ const DialogTexts kLanguages[] = {
       { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
         L"Ignore &nonspacing characters (accents)", L"Ignore &symbols",
         L"Ignore &width (full width = half width)", L"&Treat punctuation as symbols",
-        L"Treat &digits as numbers", L"Sort by the n&umber at the start of each line" },
+        L"Treat &digits as numbers" },
       L"OK", L"Cancel" },
 };
 
@@ -119,8 +118,6 @@ DialogView ReadDialog(HWND dialog)
         view.checks[box.id] = IsDlgButtonChecked(dialog, box.id);
         view.texts[box.id] = WindowTextW(GetDlgItem(dialog, box.id));
     }
-    view.checks[kNumbersBox] = IsDlgButtonChecked(dialog, kNumbersBox);
-    view.texts[kNumbersBox] = WindowTextW(GetDlgItem(dialog, kNumbersBox));
     view.texts[IDOK] = WindowTextW(GetDlgItem(dialog, IDOK));
     view.texts[IDCANCEL] = WindowTextW(GetDlgItem(dialog, IDCANCEL));
     return view;
@@ -398,32 +395,20 @@ TEST_F(PropertiesDialogTest, ListsEachLocaleAndAlternateSortOnceInOrder)
     }
 }
 
-/*
-** "Numbers" as the dialog shows it and stores it: only 1 checks the box;
-** any other stored value stays until OK, which stores 0 or 1.
-*/
+/* Only a stored "Numbers" of 1 checks box 1008; Cancel leaves any value, OK stores 0 or 1. */
 TEST_F(PropertiesDialogTest, NumbersBoxShowsOnlyOneAndOkStoresZeroOrOne)
 {
-    static const struct { DWORD stored; bool click; UINT shown; DWORD afterOk; } cases[] = {
-        { 1, false, BST_CHECKED, 1 }, { 0, false, BST_UNCHECKED, 0 }, { 2, false, BST_UNCHECKED, 0 },
-        { 0xFFFFFFFF, true, BST_UNCHECKED, 1 }, { 1, true, BST_CHECKED, 0 },
-    };
-    for (const auto& c : cases) {
-        Store(0x0409, 0);
-        SetModuleDword(title, "Numbers", c.stored);
-        DialogView view;
-        ASSERT_NO_FATAL_FAILURE(Look(&view, IDCANCEL));
-        EXPECT_EQ(view.checks[kNumbersBox], c.shown) << "stored " << c.stored;
-        DWORD numbers = 0;
+    for (DWORD stored : { 1u, 2u }) {
+        SetModuleDword(title, "Numbers", stored);
+        UINT shown = 0;
+        DWORD cancelled = 0, numbers = 0;
+        ASSERT_NO_FATAL_FAILURE(Open([&](HWND dialog) { shown = IsDlgButtonChecked(dialog, 1008); return IDCANCEL; }));
+        ASSERT_NO_FATAL_FAILURE(ReadStored("Numbers", &cancelled));
+        ASSERT_NO_FATAL_FAILURE(Open([](HWND) { return IDOK; }));
         ASSERT_NO_FATAL_FAILURE(ReadStored("Numbers", &numbers));
-        EXPECT_EQ(numbers, c.stored) << "Cancel changed it";
-        ASSERT_NO_FATAL_FAILURE(Open([&](HWND dialog) {
-            if (c.click)
-                ClickDialogButton(dialog, kNumbersBox);
-            return IDOK;
-        }));
-        ASSERT_NO_FATAL_FAILURE(ReadStored("Numbers", &numbers));
-        EXPECT_EQ(numbers, c.afterOk) << "stored " << c.stored << (c.click ? ", clicked" : "");
+        EXPECT_EQ(shown, stored == 1 ? (UINT)BST_CHECKED : (UINT)BST_UNCHECKED) << "stored " << stored;
+        EXPECT_EQ(cancelled, stored) << "Cancel changed it";
+        EXPECT_EQ(numbers, stored == 1 ? 1u : 0u) << "stored " << stored;
     }
 }
 
@@ -441,7 +426,6 @@ TEST_F(PropertiesDialogTest, TextsAreInTheLocaleLanguage)
     EXPECT_EQ(view.label, texts->label);
     for (int i = 0; i < 7; i++)
         EXPECT_EQ(view.texts[kBoxes[i].id], texts->boxes[i]) << "box " << kBoxes[i].id;
-    EXPECT_EQ(view.texts[kNumbersBox], texts->boxes[7]);
     EXPECT_EQ(view.texts[IDOK], texts->ok);
     EXPECT_EQ(view.texts[IDCANCEL], texts->cancel);
 }
@@ -451,7 +435,7 @@ TEST_F(PropertiesDialogTest, OkChangesTheNextSort)
     static const struct { int box; const wchar_t* text; const wchar_t* after; const char* why; } cases[] = {
         { 1001, L"b\r\nA\r\na\r\nB\r\n", L"b\r\nB\r\nA\r\na\r\n", "equal lines keep their order under ignore case" },
         { 1007, L"file9\r\nfile10\r\nfile2\r\n", L"file10\r\nfile9\r\nfile2\r\n", "file10 goes above file9" },
-        { kNumbersBox, L"9\r\n-3\r\n10.5\r\n", L"10.5\r\n9\r\n-3\r\n", "10.5 goes above 9, and -3 below" },
+        { 1008, L"9\r\n-3\r\n10.5\r\n", L"10.5\r\n9\r\n-3\r\n", "10.5 goes above 9, and -3 below" },
     };
     for (const auto& c : cases) {
         Store(0x0409, 0);

@@ -62,7 +62,6 @@ static_assert(IDC_IGNORE_SYMBOLS == 1004, "control id");
 static_assert(IDC_IGNORE_WIDTH == 1005, "control id");
 static_assert(IDC_STRING_SORT == 1006, "control id");
 static_assert(IDC_DIGITS_AS_NUMBERS == 1007, "control id");
-static_assert(IDC_LEADING_NUMBER == 1008, "control id");
 
 const WORD kChinese = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 const WORD kTraditional = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);

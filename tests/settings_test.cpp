@@ -111,33 +111,6 @@ TEST_F(SettingsStoreTest, ShortValueReadsZeroForMissingBytes)
     ExpectLoaded(0x0804u, 0u);
 }
 
-/* "Numbers" is on only as the value 1; on, the locale's separators come with it. */
-TEST_F(SettingsStoreTest, NumbersIsOnOnlyAsOneWithTheLocaleSeparators)
-{
-    static const struct { DWORD type; BYTE bytes[4]; DWORD size; BOOL on; } stored[] = {
-        { REG_DWORD, { 1 }, 4, TRUE }, { REG_BINARY, { 1 }, 1, TRUE }, { REG_DWORD, { 0 }, 4, FALSE },
-        { REG_DWORD, { 2 }, 4, FALSE }, { REG_DWORD, { 1, 0, 0, 1 }, 4, FALSE }, { REG_SZ, { '1' }, 2, FALSE },
-    };
-    SetModuleDword(kTitle, "Locale", 0x407);
-    EXPECT_FALSE(LoadCompareSettings().numbers) << "absent";
-    for (const auto& s : stored) {
-        SetModuleValue(kTitle, "Numbers", s.type, s.bytes, s.size);
-        CompareSettings settings = LoadCompareSettings();
-        EXPECT_EQ(settings.numbers, s.on) << "type " << s.type << ", first byte " << (int)s.bytes[0];
-        EXPECT_STREQ(settings.decimalSeparator, s.on ? L"," : L"");
-        EXPECT_STREQ(settings.groupSeparator, s.on ? L"." : L"");
-    }
-    ASSERT_TRUE(SaveSettings(0x40C, 0, TRUE));
-    CompareSettings french = LoadCompareSettings();
-    EXPECT_TRUE(french.numbers);
-    EXPECT_STREQ(french.groupSeparator, L"\x00A0") << "a no-break space";
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    ASSERT_TRUE(ReadModuleValue(kTitle, "Numbers", &type, &data));
-    EXPECT_EQ(type, (DWORD)REG_DWORD);
-    EXPECT_EQ(data, std::vector<BYTE>({ 1, 0, 0, 0 }));
-}
-
 TEST_F(SettingsStoreTest, DeletingRemovesOnlyOwnKeyAndReadingRecreatesIt)
 {
     ASSERT_TRUE(SaveSettings(0x0411, 0x10000, FALSE));
