@@ -65,7 +65,7 @@ const DialogTexts kLanguages[] = {
     { 950, L"字元排序 (遞減)", L"地區設定(&L):",
       { L"忽略大小寫(&I)", L"不區分平假名與片假名(&K)", L"忽略非間距字元(&N)",
         L"忽略符號(&S)", L"不區分全形與半形字元(&W)", L"將標點符號視為符號(&T)",
-        L"將數字視為數值(&D)", L"依每行開頭的數字排序(&U)" },
+        L"將數字視為數值(&D)" },
       L"確定", L"取消" },
     { 1252, L"Sort Lines (Descending)", L"&Locale:",
       { L"Ignore &case", L"Ignore &kana type (hiragana = katakana)",
