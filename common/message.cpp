@@ -3,8 +3,7 @@
 */
 #include "message.h"
 #include "instance.h"
-#include "platform.h"
-#include "widefunc.h"
+#include "winapi.h"
 #include "../resources/resource.h"
 
 /* Room for a message to the user and its caption, in characters or bytes. */
@@ -12,14 +11,14 @@
 
 /* The string resource and the message box in the ANSI code page or in UTF-16. */
 static void LoadText(UINT id, char* text, int size) { LoadStringA(g_hInstance, id, text, size); }
-static void LoadText(UINT id, WCHAR* text, int size) { LoadStringW(g_hInstance, id, text, size); }
+static void LoadText(UINT id, WCHAR* text, int size) { Win()->LoadStringW(g_hInstance, id, text, size); }
 static void ShowBox(HWND owner, const char* text, const char* caption)
 {
     MessageBoxA(owner, text, caption, MB_OK | MB_ICONWARNING);
 }
 static void ShowBox(HWND owner, const WCHAR* text, const WCHAR* caption)
 {
-    MessageBoxW(owner, text, caption, MB_OK | MB_ICONWARNING);
+    Win()->MessageBoxW(owner, text, caption, MB_OK | MB_ICONWARNING);
 }
 
 /* Shows string id as a warning over owner, in the character set of Char. */
@@ -40,7 +39,7 @@ static void ShowMessageIn(HWND owner, UINT id)
 */
 void ShowModuleMessage(HWND owner, UINT id)
 {
-    if (IsNtPlatform())
+    if (Win()->isNt)
         ShowMessageIn<WCHAR>(owner, id);
     else
         ShowMessageIn<char>(owner, id);

@@ -6,7 +6,7 @@
 #include "settings.h"
 #include "../common/instance.h"
 #include "../common/message.h"
-#include "../common/platform.h"
+#include "../common/winapi.h"
 #include "../resources/resource.h"
 
 #define LOCALE_TEXT_SIZE 1016
@@ -28,11 +28,6 @@ static const struct FlagBox {
     { IDC_STRING_SORT,       SORT_STRINGSORT },
     { IDC_DIGITS_AS_NUMBERS, SORT_DIGITSASNUMBERS },
 };
-
-#ifdef ZTOA_TEST_SEAMS
-/* The test build's dialog takes these flags as rejected by Windows. */
-DWORD g_flagsRejectedForTest;   /* set by the tests, 0 otherwise */
-#endif
 
 /* The index of the first item whose data is lcid, or CB_ERR. */
 static LRESULT FindLocaleItem(HWND list, LCID lcid)
@@ -112,13 +107,9 @@ static void FillLocaleList(void)
 */
 static BOOL IsFlagAccepted(DWORD bit)
 {
-#ifdef ZTOA_TEST_SEAMS
-    if ((bit & g_flagsRejectedForTest) != 0)
-        return FALSE;
-#endif
     if (bit != SORT_DIGITSASNUMBERS)
         return TRUE;
-    return IsNtPlatform() && CompareSettingsOf(LOCALE_SYSTEM_DEFAULT, bit).accepted;
+    return Win()->isNt && CompareSettingsOf(LOCALE_SYSTEM_DEFAULT, bit).accepted;
 }
 
 /*

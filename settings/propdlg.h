@@ -8,8 +8,4 @@
 
 INT_PTR CALLBACK PropertiesDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-#ifdef ZTOA_TEST_SEAMS
-extern DWORD g_flagsRejectedForTest;   /* flags the test build takes as rejected */
-#endif
-
 #endif

@@ -5,10 +5,9 @@
 */
 #include "settings.h"
 #include "keypath.h"
-#include "../common/platform.h"
 #include "../common/instance.h"
 #include "../common/memory.h"
-#include "../common/widefunc.h"
+#include "../common/winapi.h"
 
 #include <string.h>
 
@@ -19,11 +18,11 @@
 
 /* The module's path, its full form, and its key, in the ANSI code page or in UTF-16. */
 static DWORD ModuleFileName(char* path, DWORD size) { return GetModuleFileNameA(g_hInstance, path, size); }
-static DWORD ModuleFileName(WCHAR* path, DWORD size) { return GetModuleFileNameW(g_hInstance, path, size); }
+static DWORD ModuleFileName(WCHAR* path, DWORD size) { return Win()->GetModuleFileNameW(g_hInstance, path, size); }
 static DWORD FullPathName(const char* path, DWORD size, char* full) { return GetFullPathNameA(path, size, full, NULL); }
 static DWORD FullPathName(const WCHAR* path, DWORD size, WCHAR* full)
 {
-    return GetFullPathNameW(path, size, full, NULL);
+    return Win()->GetFullPathNameW(path, size, full, NULL);
 }
 static LONG OpenKey(const char* path, REGSAM access, HKEY* key)
 {
@@ -31,7 +30,7 @@ static LONG OpenKey(const char* path, REGSAM access, HKEY* key)
 }
 static LONG OpenKey(const WCHAR* path, REGSAM access, HKEY* key)
 {
-    return RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, key);
+    return Win()->RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, access, key);
 }
 static LONG CreateKey(const char* path, REGSAM access, HKEY* key)
 {
@@ -39,7 +38,7 @@ static LONG CreateKey(const char* path, REGSAM access, HKEY* key)
 }
 static LONG CreateKey(const WCHAR* path, REGSAM access, HKEY* key)
 {
-    return RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL);
+    return Win()->RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, NULL, REG_OPTION_NON_VOLATILE, access, NULL, key, NULL);
 }
 
 /* The longest path, in characters, that the module's path is looked for in. */
@@ -127,7 +126,7 @@ static HKEY OpenKeyOfModule(REGSAM access)
 /* This module's settings key, named by its wide file name on the NT family, by its ANSI one elsewhere. */
 static HKEY OpenSettingsKey(REGSAM access)
 {
-    return IsNtPlatform() ? OpenKeyOfModule<WCHAR>(access) : OpenKeyOfModule<char>(access);
+    return Win()->isNt ? OpenKeyOfModule<WCHAR>(access) : OpenKeyOfModule<char>(access);
 }
 
 /*
@@ -171,8 +170,8 @@ CompareSettings CompareSettingsOf(LCID locale, DWORD flags)
     ZeroMemory(&settings, sizeof(settings));
     settings.locale = locale;
     settings.flags = flags;
-    if (IsNtPlatform())
-        settings.accepted = CompareStringW(locale, flags, L"a", 1, L"b", 1) != 0;
+    if (Win()->isNt)
+        settings.accepted = Win()->CompareStringW(locale, flags, L"a", 1, L"b", 1) != 0;
     else
         settings.accepted = CompareStringA(locale, flags, "a", 1, "b", 1) != 0;
     return settings;
@@ -187,8 +186,8 @@ CompareSettings CompareSettingsOf(LCID locale, DWORD flags)
 static void ReadSeparator(LCID locale, LCTYPE type, WCHAR* separator)
 {
     separator[0] = 0;
-    if (IsNtPlatform()) {
-        if (GetLocaleInfoW(locale, type, separator, SEPARATOR_UNITS) == 0)
+    if (Win()->isNt) {
+        if (Win()->GetLocaleInfoW(locale, type, separator, SEPARATOR_UNITS) == 0)
             separator[0] = 0;
         return;
     }
@@ -257,7 +256,7 @@ BOOL SaveSettings(DWORD locale, DWORD flags, BOOL numbers)
 static BOOL DeleteKeyTreeW(HKEY parent, const WCHAR* name, int depth)
 {
     HKEY key;
-    LONG rc = RegOpenKeyExW(parent, name, 0, KEY_READ | KEY_WRITE, &key);
+    LONG rc = Win()->RegOpenKeyExW(parent, name, 0, KEY_READ | KEY_WRITE, &key);
     if (rc == ERROR_FILE_NOT_FOUND)
         return TRUE;
     if (rc != ERROR_SUCCESS || depth >= MAX_KEY_DEPTH) {
@@ -268,12 +267,12 @@ static BOOL DeleteKeyTreeW(HKEY parent, const WCHAR* name, int depth)
     BOOL emptied = TRUE;
     WCHAR child[MAX_KEY_NAME];
     /* Always the first child: deleting one renumbers the rest. */
-    while (emptied && RegEnumKeyW(key, 0, child, ARRAYSIZE(child)) == ERROR_SUCCESS)
+    while (emptied && Win()->RegEnumKeyW(key, 0, child, ARRAYSIZE(child)) == ERROR_SUCCESS)
         emptied = DeleteKeyTreeW(key, child, depth + 1);
     RegCloseKey(key);
     if (!emptied)
         return FALSE;
-    rc = RegDeleteKeyW(parent, name);
+    rc = Win()->RegDeleteKeyW(parent, name);
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
@@ -284,7 +283,7 @@ static BOOL DeleteKeyTreeW(HKEY parent, const WCHAR* name, int depth)
 */
 BOOL DeleteSettings(void)
 {
-    if (IsNtPlatform()) {
+    if (Win()->isNt) {
         WCHAR path[MAX_PATH];
         return !GetKeyPath(path) || DeleteKeyTreeW(HKEY_CURRENT_USER, path, 0);
     }

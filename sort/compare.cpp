@@ -8,7 +8,8 @@
 */
 #include "compare.h"
 #include "numbers.h"
-#include "../common/widefunc.h"
+#include "../common/text.h"
+#include "../common/winapi.h"
 
 #include <stddef.h>
 
@@ -38,7 +39,7 @@ static int InvertCompareResult(int result)
 
 int ComparedLength(const WCHAR* text)
 {
-    return TrimLineEnd(text, lstrlenW(text));
+    return TrimLineEnd(text, TextLengthW(text));
 }
 
 int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSettings* settings)
@@ -48,7 +49,7 @@ int CompareLineTextsW(const WCHAR* first, const WCHAR* second, const CompareSett
     int byNumber = CompareLeadingNumbers(first, second, settings);
     if (byNumber != 0)
         return byNumber;
-    return InvertCompareResult(CompareStringW(settings->locale, settings->flags, first, ComparedLength(first),
+    return InvertCompareResult(Win()->CompareStringW(settings->locale, settings->flags, first, ComparedLength(first),
                                               second, ComparedLength(second)));
 }
 
@@ -64,7 +65,7 @@ int CompareLinePointers(const void* a, const void* b, const void* context)
 */
 size_t AnsiLineBytes(const WCHAR* line)
 {
-    size_t bytes = offsetof(AnsiLine, text) + 2 * (size_t)lstrlenW(line) + 1;
+    size_t bytes = offsetof(AnsiLine, text) + 2 * (size_t)TextLengthW(line) + 1;
     return (bytes + sizeof(void*) - 1) & ~(sizeof(void*) - 1);
 }
 
@@ -76,7 +77,7 @@ size_t AnsiLineBytes(const WCHAR* line)
 AnsiLine* MakeAnsiLine(WCHAR* line, void* room)
 {
     AnsiLine* entry = (AnsiLine*)room;
-    int size = 2 * lstrlenW(line) + 1;
+    int size = 2 * TextLengthW(line) + 1;
     entry->line = line;
     if (WideCharToMultiByte(CP_ACP, 0, line, -1, entry->text, size, NULL, NULL) == 0)
         return NULL;

@@ -7,7 +7,7 @@
 #include "compare.h"
 #include "numbers.h"
 #include "../common/memory.h"
-#include "../common/widefunc.h"
+#include "../common/winapi.h"
 #include <assert.h>
 
 #define MAX_KEY_BYTES 0x7FFFFFFF              /* the largest size LCMapStringW takes */
@@ -80,7 +80,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* s
     if (room > prefix) {
         BYTE* at = ChunkData(chunk) + chunk->used;
         room -= prefix;
-        int n = LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(at + prefix),
+        int n = Win()->LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(at + prefix),
                              room < MAX_KEY_BYTES ? (int)room : MAX_KEY_BYTES);
         if (n > 0) {
             if (prefix > 0)
@@ -91,7 +91,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* s
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
             return NULL;
     }
-    int n = LCMapStringW(locale, flags, source, sourceLen, NULL, 0);
+    int n = Win()->LCMapStringW(locale, flags, source, sourceLen, NULL, 0);
     if (n <= 0)
         return NULL;
     size_t need = prefix + (size_t)n;
@@ -104,7 +104,7 @@ const BYTE* MakeKey(KeyStore* store, const WCHAR* text, const CompareSettings* s
     }
     next->used = 0;
     store->current = next;
-    if (LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(ChunkData(next) + prefix), n) != n)
+    if (Win()->LCMapStringW(locale, flags, source, sourceLen, (LPWSTR)(void*)(ChunkData(next) + prefix), n) != n)
         return NULL;
     if (prefix > 0)
         WriteNumberKey(&number, ChunkData(next));

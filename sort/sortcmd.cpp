@@ -10,10 +10,10 @@
 #include "stages.h"
 #include "linememory.h"
 #include "stablesort.h"
-#include "../common/platform.h"
 #include "../common/hostmsg.h"
 #include "../common/memory.h"
-#include "../common/widefunc.h"
+#include "../common/text.h"
+#include "../common/winapi.h"
 #include "../common/message.h"
 #include "../resources/resource.h"
 
@@ -144,14 +144,14 @@ static BOOL IsLineEndUnit(WCHAR unit)
 */
 static BOOL IsMovableLine(const WCHAR* text, size_t units)
 {
-    size_t len = (size_t)lstrlenW(text);
+    size_t len = (size_t)TextLengthW(text);
     return len == units && len > 0 && IsLineEndUnit(text[len - 1]);
 }
 
 /* Whether a text ends in a CR that no LF follows. */
 static BOOL EndsInLoneCr(const WCHAR* text)
 {
-    int len = lstrlenW(text);
+    int len = TextLengthW(text);
     return len > 0 && text[len - 1] == L'\r';
 }
 
@@ -189,7 +189,7 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 */
 static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
-    if (!IsNtPlatform())
+    if (!Win()->isNt)
         return SortLinesInAnsi(lines, count, settings);
     if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings)) {
         SORT_STAGE(SORT_STAGE_ORDERED, 1);
@@ -269,13 +269,13 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
 */
 static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
 {
-    size_t len = (size_t)lstrlenW(text);
+    size_t len = (size_t)TextLengthW(text);
     if (len != *units)
         return TRUE;   /* a NUL inside: IsMovableLine refuses the line */
     if (len > 0 && IsLineEndUnit(text[len - 1]))
         return FALSE;
     const WCHAR* eol = g_lineEndText[style];
-    size_t eolLen = (size_t)lstrlenW(eol);
+    size_t eolLen = (size_t)TextLengthW(eol);
     memcpy(text + len, eol, (eolLen + 1) * sizeof(WCHAR));
     *units = len + eolLen;
     return TRUE;
@@ -311,7 +311,7 @@ static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyl
         if (!IsMovableLine(text, units)) {
             (*fetched)++;
             /* Only the document's last line may lack a line end. */
-            size_t len = (size_t)lstrlenW(text);
+            size_t len = (size_t)TextLengthW(text);
             return len == units && (len == 0 || !IsLineEndUnit(text[len - 1])) ? SORT_EDITOR_DISAGREES
                                                                                 : SORT_UNMOVABLE_LINE;
         }
@@ -419,7 +419,7 @@ static BOOL RewriteVerified(HWND hwndView, const LineRange* range, WCHAR** lines
     ReadBackBuffer buffer = { NULL, 0 };
     BOOL same = TRUE;
     for (size_t i = 0; i < count && same; i++)
-        same = LineReadsBack(hwndView, range->start.y + (LONG)i, lines[i], (size_t)lstrlenW(lines[i]), &buffer);
+        same = LineReadsBack(hwndView, range->start.y + (LONG)i, lines[i], (size_t)TextLengthW(lines[i]), &buffer);
     ZtoaFree(buffer.text);
     return same;
 }
@@ -495,7 +495,7 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range, const Compar
     /* The document's last line, without the line end given it in memory. */
     size_t lastLineUnits = 0;
     if (outcome == SORT_OK && range->takesLastLine)
-        lastLineUnits = (size_t)lstrlenW(lines[lineCount - 1]) - (size_t)lstrlenW(g_lineEndText[style]);
+        lastLineUnits = (size_t)TextLengthW(lines[lineCount - 1]) - (size_t)TextLengthW(g_lineEndText[style]);
 
     if (outcome == SORT_OK && !OrderLines(lines, lineCount, settings))
         outcome = SORT_NO_MEMORY;

@@ -80,12 +80,7 @@ static BOOL StableSort(void** items, size_t count, Compare comparator)
     return TRUE;
 }
 
-BOOL StableSortPointers(void** items, size_t count, PointerComparator comparator)
-{
-    return StableSort(items, count, comparator);
-}
-
-/* StableSortPointers with a comparator that gets context with each pair. */
+/* Sorts items ascending by comparator, which gets context with each pair; stable. */
 BOOL StableSortPointersWith(void** items, size_t count, ContextComparator comparator, const void* context)
 {
     return StableSort(items, count, [comparator, context](const void* a, const void* b) {

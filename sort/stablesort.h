@@ -6,12 +6,9 @@
 
 #include <windows.h>
 
-typedef int (*PointerComparator)(const void* a, const void* b);
-
 /* A comparator that also gets what the caller passes along (settings, say). */
 typedef int (*ContextComparator)(const void* a, const void* b, const void* context);
 
-BOOL StableSortPointers(void** items, size_t count, PointerComparator comparator);
 BOOL StableSortPointersWith(void** items, size_t count, ContextComparator comparator, const void* context);
 
 #endif

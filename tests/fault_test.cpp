@@ -22,7 +22,7 @@
 #include "sort/ansisort.h"
 #include "sort/compare.h"
 #include "common/memory.h"
-#include "common/widefunc.h"
+#include "common/winapi.h"
 
 #include <algorithm>
 
@@ -381,8 +381,8 @@ TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
     std::wstring text;
     for (const std::wstring& line : lines)
         text += line + L"\r\n";
-    g_realMap = (MapProc)ReplaceWideProc("LCMapStringW", (void*)&MisleadingMap);
-    ASSERT_NE(g_realMap, nullptr);
+    g_realMap = Win()->LCMapStringW;
+    Win()->LCMapStringW = MisleadingMap;
     g_keyAs = L"zzz";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -401,7 +401,7 @@ TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
         EXPECT_EQ(RunFailing(text, start, end, 0), want);
         EXPECT_EQ(g_lineKeys == 0, c.probeRefuses) << g_lineKeys << " keys made for a line";
     }
-    ReplaceWideProc("LCMapStringW", (void*)g_realMap);
+    Win()->LCMapStringW = g_realMap;
 }
 
 }  // namespace

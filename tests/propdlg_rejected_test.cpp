@@ -1,21 +1,33 @@
 /*
 ** The properties dialog on a Windows that rejects a flag. The dialog's
-** code is linked in from the test build, whose seam makes it take the
-** flags in g_flagsRejectedForTest as rejected; the resources are linked
-** into this executable, whose name ("propdlg_rejected_test") picks the
-** settings key.
+** code is the module's own, linked in, with CompareStringW replaced in its
+** Windows table by one that rejects the flags in g_rejected; the
+** resources are linked into this executable, whose name
+** ("propdlg_rejected_test") picks the settings key.
 */
 #include <gtest/gtest.h>
 
 #include "common/instance.h"
+#include "common/winapi.h"
 #include "dialog_driver.h"
 #include "registry_util.h"
 #include "resources/resource.h"
 #include "settings/propdlg.h"
 
-HINSTANCE g_hInstance;   /* the module that holds the dialog: this executable */
-
 namespace {
+
+DWORD g_rejected;   /* the flags Windows takes as unknown here */
+int(WINAPI* g_compareStringW)(LCID, DWORD, LPCWSTR, int, LPCWSTR, int);   /* the real one */
+
+/* CompareStringW of a Windows that does not know the flags in g_rejected. */
+int WINAPI RejectingCompareStringW(LCID locale, DWORD flags, LPCWSTR a, int aLen, LPCWSTR b, int bLen)
+{
+    if ((flags & g_rejected) != 0) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    return g_compareStringW(locale, flags, a, aLen, b, bLen);
+}
 
 const char kTitle[] = "propdlg_rejected_test";
 
@@ -58,23 +70,25 @@ DigitsRun OpenAndPressOk(DWORD storedFlags)
 
 TEST(RejectedFlagTest, BoxIsGreyedUncheckedAndNeverStored)
 {
-    g_hInstance = GetModuleHandleW(NULL);
+    g_hInstance = GetModuleHandleW(NULL);   /* the module that holds the dialog: this executable */
+    g_compareStringW = Win()->CompareStringW;
+    Win()->CompareStringW = RejectingCompareStringW;
     bool pluginsKeyExisted = PluginsKeyExists();
     static const struct { DWORD rejected, stored; BOOL enabled; UINT checked; DWORD afterOk; } cases[] = {
         { SORT_DIGITSASNUMBERS, 0x00009, FALSE, BST_UNCHECKED, 0x00001 },
         { SORT_DIGITSASNUMBERS, 0x00000, FALSE, BST_UNCHECKED, 0x00000 },
-        { 0,                    0x01008, TRUE,  BST_CHECKED,   0x01008 },   /* the seam open: offered */
+        { 0,                    0x01008, TRUE,  BST_CHECKED,   0x01008 },   /* Windows knows it: offered */
         { 0,                    0x00001, TRUE,  BST_UNCHECKED, 0x00009 },
     };
     for (const auto& c : cases) {
-        g_flagsRejectedForTest = c.rejected;
+        g_rejected = c.rejected;
         DigitsRun run = OpenAndPressOk(c.stored);
         SCOPED_TRACE(testing::Message() << "rejected 0x" << std::hex << c.rejected << ", stored 0x" << c.stored);
         EXPECT_EQ(run.enabled, c.enabled);
         EXPECT_EQ(run.checked, c.checked);
         EXPECT_EQ(run.stored, c.afterOk);
     }
-    g_flagsRejectedForTest = 0;
+    Win()->CompareStringW = g_compareStringW;
     DeleteModuleKey(kTitle);
     if (!pluginsKeyExisted)
         RemovePluginsKeys();
