@@ -102,6 +102,12 @@ for pair in i686:x86 x86_64:x64; do
     else
         fail "$folder/ZtoA.dll under $arch Wine: $(od -c "$work/out" | head -3) $(head -3 "$work/err")"
     fi
+    if LANG=zh_TW.UTF-8 LC_ALL=zh_TW.UTF-8 wr "$arch" "$host" --dll "Z:$work/unpacked/$folder/ZtoA.dll" --info \
+            && grep -q '^menu text: 字元排序 (遞減)' "$work/out"; then
+        pass "$folder/ZtoA.dll speaks Traditional Chinese under zh_TW"
+    else
+        fail "$folder/ZtoA.dll under zh_TW: $(grep 'menu text' "$work/out")"
+    fi
 done
 [ "$loaded" -gt 0 ] || fail "no DLL of the release could be loaded here"
 
