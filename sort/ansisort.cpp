@@ -9,13 +9,16 @@
 #include "stablesort.h"
 #include "../common/memory.h"
 
-/* The bytes the lines' AnsiLine entries take together; 0 when the sum does not fit a size_t. */
+/*
+** The bytes the lines' AnsiLine entries take together; 0 when a line is
+** too long to be converted or the sum does not fit a size_t.
+*/
 static size_t AnsiBlockBytes(WCHAR** lines, size_t count)
 {
     size_t total = 0;
     for (size_t i = 0; i < count; i++) {
         size_t bytes = AnsiLineBytes(lines[i]);
-        if (bytes > (size_t)-1 - total)
+        if (bytes == 0 || bytes > (size_t)-1 - total)
             return 0;
         total += bytes;
     }

@@ -11,6 +11,7 @@
 #include "../common/text.h"
 #include "../common/winapi.h"
 
+#include <limits.h>
 #include <stddef.h>
 
 /*
@@ -61,11 +62,15 @@ int CompareLinePointers(const void* a, const void* b, const void* context)
 /*
 ** The bytes line's AnsiLine takes: the record and room for every UTF-16
 ** unit to become two bytes, rounded up so that the next entry is aligned.
-** The sum over many lines is the caller's to check for overflow.
+** The sum over many lines is the caller's to check for overflow; 0 for a
+** line too long to be converted at all.
 */
 size_t AnsiLineBytes(const WCHAR* line)
 {
-    size_t bytes = offsetof(AnsiLine, text) + 2 * (size_t)TextLengthW(line) + 1;
+    int len = TextLengthW(line);
+    if (len > (INT_MAX - 1) / 2)
+        return 0;   /* WideCharToMultiByte takes no room that large */
+    size_t bytes = offsetof(AnsiLine, text) + 2 * (size_t)len + 1;
     return (bytes + sizeof(void*) - 1) & ~(sizeof(void*) - 1);
 }
 

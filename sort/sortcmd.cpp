@@ -377,10 +377,10 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want, size_t wantU
 {
     size_t n = wantUnits + 1;
     if (buffer->room < n + SPARE_UNITS) {
-        size_t room = 2 * buffer->room > n + SPARE_UNITS ? 2 * buffer->room : n + SPARE_UNITS;
+        /* As much as this line needs: a line's room fits in 32 bits (MAX_LINE_UNITS), twice it might not. */
         ZtoaFree(buffer->text);
-        buffer->text = (WCHAR*)ZtoaAlloc(2 * room);
-        buffer->room = buffer->text != NULL ? room : 0;
+        buffer->text = (WCHAR*)ZtoaAlloc(2 * (n + SPARE_UNITS));
+        buffer->room = buffer->text != NULL ? n + SPARE_UNITS : 0;
         if (buffer->text == NULL)
             return TRUE;
     }

@@ -97,34 +97,38 @@ protected:
     std::string title;
 };
 
-TEST_F(SortCommandTest, SelectionInsideOneLineChangesNothing)
+/*
+** Whole lines that the selection touches, sorted in place, each with its
+** own line end: a selection that ends at column 0 leaves that line out,
+** one made upwards (reported end first) takes the same lines, and one
+** that touches a single line changes nothing and reads nothing.
+*/
+TEST_F(SortCommandTest, SelectionsSortTheLinesTheyTouch)
 {
-    std::wstring text = L"apple pie\r\nbanana split\r\ncherry";
-    EXPECT_EQ(Sort(text, Pt(1, 2), Pt(1, 7)), text);
-    EXPECT_EQ(HostMessageCount(HM_GET_LINE), 0u);
-    EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
-    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
-}
-
-TEST_F(SortCommandTest, OneLineEndingInsideLastLineChangesNothing)
-{
-    std::wstring text = L"zebra\r\napple";
-    EXPECT_EQ(Sort(text, Pt(1, 0), Pt(1, 3)), text);
-    EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
-}
-
-TEST_F(SortCommandTest, SelectionEndingAtColumnZeroLeavesThatLineOut)
-{
-    std::wstring text = L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nalpha again\r\nend";
-    std::wstring want = L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nalpha again\r\nend";
-    EXPECT_EQ(Sort(text, Pt(2, 3), Pt(5, 0)), want);
-}
-
-TEST_F(SortCommandTest, SelectionEndingInsideLineTakesThatLineIn)
-{
-    std::wstring text = L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nzulu\r\n";
-    std::wstring want = L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nzulu\r\n";
-    EXPECT_EQ(Sort(text, Pt(2, 0), Pt(4, 1)), want);
+    static const struct { const wchar_t* text; POINT start, end; const wchar_t* want; } cases[] = {
+        { L"apple pie\r\nbanana split\r\ncherry", { 2, 1 }, { 7, 1 }, NULL },
+        { L"zebra\r\napple", { 0, 1 }, { 3, 1 }, NULL },
+        { L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nalpha again\r\nend", { 3, 2 },
+          { 0, 5 }, L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nalpha again\r\nend" },
+        { L"line zero\r\nline one\r\nalpha long\r\ncharlie long\r\nbravo long\r\nzulu\r\n", { 0, 2 }, { 1, 4 },
+          L"line zero\r\nline one\r\ncharlie long\r\nbravo long\r\nalpha long\r\nzulu\r\n" },
+        { L"head\r\nkiwi\r\nzebra\r\napple\r\nmango", { 2, 3 }, { 3, 1 },   /* made upwards */
+          L"head\r\nzebra\r\nkiwi\r\napple\r\nmango" },
+        { L"bravo\r\n" L"charlie\n" L"alpha\r" L"delta", { 0, 0 }, { 5, 3 },
+          L"delta\r\n" L"charlie\n" L"bravo\r\n" L"alpha\r" },
+        { L"beta\r\nalpha\r\n", { 0, 0 }, { 0, 2 }, L"beta\r\nalpha\r\n" },
+        { L"alpha\r\nbeta\r\n", { 0, 0 }, { 0, 2 }, L"beta\r\nalpha\r\n" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        EXPECT_EQ(Sort(c.text, c.start, c.end), c.want != NULL ? c.want : c.text);
+        EXPECT_EQ(HostMessageBoxCount(), 0);
+        if (c.want == NULL) {
+            EXPECT_EQ(HostMessageCount(HM_GET_LINE), 0u);
+            EXPECT_EQ(HostMessageCount(HM_SET_REDRAW), 0u);
+            EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 0u);
+        }
+    }
 }
 
 TEST_F(SortCommandTest, MissingFinalLineEndFollowsFirstLine)
@@ -149,34 +153,12 @@ TEST_F(SortCommandTest, AppendedLineEndFollowsLineZeroEvenOutsideTheRange)
     EXPECT_EQ(Sort(withNul, Pt(1, 0), Pt(2, 1)), withNul + L"\r\n");
 }
 
-/* A selection the editor reports end first, made upwards, sorts the same lines. */
-TEST_F(SortCommandTest, SelectionMadeUpwardsSortsTheSameLines)
-{
-    std::wstring text = L"head\r\nkiwi\r\nzebra\r\napple\r\nmango";
-    std::wstring want = L"head\r\nzebra\r\nkiwi\r\napple\r\nmango";
-    EXPECT_EQ(Sort(text, Pt(3, 2), Pt(1, 3)), want);
-    EXPECT_EQ(HostMessageBoxCount(), 0);
-}
-
 TEST_F(SortCommandTest, SelectionAtColumnZeroOfEmptyLastLineAppendsNothing)
 {
     std::wstring text = L"apple\r\nbanana\r\n";
     EXPECT_EQ(Sort(text, Pt(0, 0), Pt(2, 0)), L"banana\r\napple\r\n");
     EXPECT_EQ(HostMessageCount(HM_INSERT_TEXT), 2u);
     EXPECT_EQ(IndexOf(HM_EXECUTE_COMMAND, HOST_CMD_GO_TO_END), -1);
-}
-
-TEST_F(SortCommandTest, MixedLineEndsStayWithTheirLines)
-{
-    std::wstring text = L"bravo\r\n" L"charlie\n" L"alpha\r" L"delta";
-    std::wstring want = L"delta\r\n" L"charlie\n" L"bravo\r\n" L"alpha\r";
-    EXPECT_EQ(Sort(text, Pt(0, 0), Pt(3, 5)), want);
-}
-
-TEST_F(SortCommandTest, TwoLinesInOrderStayAndReversedAreSwapped)
-{
-    EXPECT_EQ(Sort(L"beta\r\nalpha\r\n", Pt(0, 0), Pt(2, 0)), L"beta\r\nalpha\r\n");
-    EXPECT_EQ(Sort(L"alpha\r\nbeta\r\n", Pt(0, 0), Pt(2, 0)), L"beta\r\nalpha\r\n");
 }
 
 TEST_F(SortCommandTest, FinalSelectionCoversTheSortedLines)
