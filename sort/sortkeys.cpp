@@ -22,6 +22,7 @@
 #include "stablesort.h"
 #include "stages.h"
 #include "tiebreak.h"
+#include "workers.h"
 #include "../common/memory.h"
 #include "../common/text.h"
 
@@ -122,27 +123,38 @@ static BOOL FindSharedBytes(WCHAR** lines, size_t count, TieBreak* tb, const BYT
     return TRUE;
 }
 
+/* What each part of the range needs to give its lines their records. */
+typedef struct KeyingJob {
+    RecordCursor records;
+    const TieBreak* tb;
+    const BYTE* reference;   /* the key the shared bytes are held against */
+} KeyingJob;
+
 /*
-** Gives every line its record: its key's rank against the shared bytes,
-** the kept bytes, the key's length and the line's index. Returns FALSE
-** when a line is too long for LCMapStringW or its key cannot be made.
+** Gives the lines of one part their records: the key's rank against the
+** shared bytes, the kept bytes, the key's length and the line's index.
+** Each part makes its keys in a store of its own, so that parts can run
+** on threads of their own. The part is done unless a line is too long for
+** LCMapStringW or its key cannot be made.
 */
-static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
+static void KeepPartKeyBytes(RangePart* part)
 {
-    const BYTE* reference;
-    if (!FindSharedBytes(tb->lines, count, tb, &reference))
-        return FALSE;
-    DWORD shared = tb->shared;
-    for (size_t i = 0; i < count; i++) {
+    const KeyingJob* job = (const KeyingJob*)part->context;
+    KeyStore store;
+    if (!OpenKeyStore(&store))
+        return;
+    DWORD shared = job->tb->shared;
+    size_t i = part->first;
+    for (; i < part->end; i++) {
         DWORD length;
-        const BYTE* key = MakeLineKey(tb->store, tb->lines[i], tb->settings, &length);
+        const BYTE* key = MakeLineKey(&store, job->tb->lines[i], job->tb->settings, &length);
         if (key == NULL)
-            return FALSE;
-        KeyRecord& r = records[i];
+            break;
+        KeyRecord& r = job->records[i];
         DWORD from = 0;
         r.rank = RANK_SHARED;
         if (shared > 0) {
-            int c = memcmp(key, reference, length < shared ? length : shared);
+            int c = memcmp(key, job->reference, length < shared ? length : shared);
             if (c == 0 && length > shared)
                 from = shared;
             else
@@ -152,30 +164,63 @@ static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
         r.length = length;
         r.index = (DWORD)i;
     }
-    return TRUE;
+    CloseKeyStore(&store);
+    part->done = i == part->end;
 }
 
 /*
-** Whether the sorted records stand in the comparator's order: no line
+** Gives every line its record, the range split between threads where it
+** is long enough. Returns FALSE when a line is too long for LCMapStringW
+** or its key cannot be made.
+*/
+static BOOL KeepKeyBytes(RecordCursor records, size_t count, TieBreak* tb)
+{
+    KeyingJob job = { records, tb, NULL };
+    if (!FindSharedBytes(tb->lines, count, tb, &job.reference))
+        return FALSE;
+    return RunSplit(count, KeepPartKeyBytes, &job);
+}
+
+/* What each part of the check of the sorted records needs. */
+typedef struct CheckJob {
+    RecordCursor records;
+    WCHAR** lines;
+    const CompareSettings* settings;
+} CheckJob;
+
+/*
+** Checks the pairs that end in one part of the sorted records: no line
 ** ranks below the one after it, and lines that tie are in document order.
-** Keys are meant to order lines as CompareStringW does, but they do not
-** always (characters that expand into several diacritic weights, and
-** whatever a Windows version does differently), so the order is checked
-** pair by pair before it is used. Where CompareStringW is transitive, a
-** sequence that passes is exactly the comparator's stable order. Texts
-** that are the same to the unit tie without asking.
+** Texts that are the same to the unit tie without asking.
+*/
+static void CheckPartOrder(RangePart* part)
+{
+    const CheckJob* job = (const CheckJob*)part->context;
+    for (size_t i = part->first > 0 ? part->first : 1; i < part->end; i++) {
+        const KeyRecord& a = job->records[i - 1];
+        const KeyRecord& b = job->records[i];
+        const WCHAR* first = job->lines[a.index];
+        const WCHAR* second = job->lines[b.index];
+        int c = CompareOrdinalW(first, second) == 0 ? 0 : CompareLineTextsW(first, second, job->settings);
+        if (c > 0 || (c == 0 && a.index > b.index))
+            return;
+    }
+    part->done = TRUE;
+}
+
+/*
+** Whether the sorted records stand in the comparator's order, every pair
+** of neighbours checked. Keys are meant to order lines as CompareStringW
+** does, but they do not always (characters that expand into several
+** diacritic weights, and whatever a Windows version does differently), so
+** the order is checked before it is used. Where CompareStringW is
+** transitive, a sequence that passes is exactly the comparator's stable
+** order. The pairs are split between threads where the range is long.
 */
 static BOOL RecordOrderHolds(RecordCursor records, size_t count, WCHAR** lines, const CompareSettings* settings)
 {
-    for (size_t i = 1; i < count; i++) {
-        const KeyRecord& a = records[i - 1];
-        const KeyRecord& b = records[i];
-        int c = CompareOrdinalW(lines[a.index], lines[b.index]) == 0
-            ? 0 : CompareLineTextsW(lines[a.index], lines[b.index], settings);
-        if (c > 0 || (c == 0 && a.index > b.index))
-            return FALSE;
-    }
-    return TRUE;
+    CheckJob job = { records, lines, settings };
+    return RunSplit(count, CheckPartOrder, &job);
 }
 
 /*
@@ -232,7 +277,7 @@ BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* setting
     if (tb.budget < KEY_CHUNK_MAX_BYTES)
         tb.budget = KEY_CHUNK_MAX_BYTES;
     BOOL made = KeepKeyBytes(records, count, &tb);
-    SORT_STAGE(SORT_STAGE_KEYED, count);
+    SORT_STAGE(SORT_STAGE_KEYED, SplitParts(count));
     if (made) {
         std::sort(records, records + count, KeptRanksBefore);
         SORT_STAGE(SORT_STAGE_SORTED, count);
