@@ -12,7 +12,6 @@
 #include "../common/winapi.h"
 
 #define SPLIT_MIN_LINES 16384   /* fewer lines are done in less time than a thread takes to start */
-#define SPLIT_MAX_PARTS 8       /* threads beyond this gain nothing that was measured */
 
 size_t g_splitMinLines = SPLIT_MIN_LINES;   /* lowered by the tests alone */
 

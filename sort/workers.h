@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#define SPLIT_MAX_PARTS 8   /* threads beyond this gain nothing that was measured */
+
 /* The part of a range that one thread does: [first, end), and what it needs. */
 typedef struct RangePart {
     size_t first;

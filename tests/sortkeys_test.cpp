@@ -43,7 +43,7 @@ BOOL SortByComparator(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 BOOL SortByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     CompareSettings settings = SettingsOf(locale, flags);
-    return SortLinesByKeys(lines, count, &settings);
+    return SortLinesByKeys(lines, count, &settings, NULL);
 }
 
 /* Whether the key path takes locale and flags, as this Windows tells it. */
