@@ -24,8 +24,7 @@
 ** peak allocations, the target for it (the range's UTF-16 text plus 48
 ** bytes a line), the process's peak working set (all in MiB), the check
 ** of the key order against CompareStringW, the read-back of the rewritten
-** lines, the path, and the threads the keys and the check ran on
-** (ZTOA_BENCH_ONE_THREAD set: one).
+** lines, and the path.
 */
 #include <windows.h>
 #include <psapi.h>
@@ -39,7 +38,6 @@
 #include "../host/host.h"
 #include "../sort/sortcmd.h"
 #include "../sort/stages.h"
-#include "../sort/workers.h"
 #include "../settings/keypath.h"
 
 /* ---- Stage marks and the module's own memory ----------------------------- */
@@ -499,9 +497,6 @@ int main(int argc, char** argv)
         return 2;
     }
     StoreSettings(locale, flags, numbers);
-    /* ZTOA_BENCH_ONE_THREAD: the same build on one thread, to measure what the threads gain. */
-    if (getenv("ZTOA_BENCH_ONE_THREAD") != NULL)
-        g_splitMinLines = (size_t)-1;
 
     HostCreateEditor(NULL);
     HostKeepLog(FALSE);
@@ -541,7 +536,7 @@ int main(int argc, char** argv)
     double floor = MeasureFloor(locale, flags);
     const double mib = 1048576.0;
     printf("%zu\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t%.2f\t%zu\t%zu\t%.1f\t%.1f\t%.1f"
-           "\t%.3f\t%.3f\t%s\t%zu\n",
+           "\t%.3f\t%.3f\t%s\n",
            lines, whole, Between(SORT_STAGE_FETCHING, SORT_STAGE_FETCHED),
            byKeys ? Between(SORT_STAGE_FETCHED, SORT_STAGE_KEYED) : 0.0,
            Between(byKeys ? SORT_STAGE_KEYED : SORT_STAGE_FETCHED, sortedAt),
@@ -552,8 +547,7 @@ int main(int argc, char** argv)
            g_peakBytes / mib, (textBytes + 48.0 * lines) / mib, memory.PeakWorkingSetSize / mib,
            byKeys ? Between(SORT_STAGE_TIED, SORT_STAGE_CHECKED) : 0.0,
            Between(SORT_STAGE_INSERTED, SORT_STAGE_REWRITTEN),
-           byKeys ? "keys" : g_stageTicks[SORT_STAGE_CHECKED] != 0 ? "compare (keys refuted)" : "compare",
-           g_stageTicks[SORT_STAGE_KEYED] != 0 ? g_stageValue[SORT_STAGE_KEYED] : (size_t)1);
+           byKeys ? "keys" : g_stageTicks[SORT_STAGE_CHECKED] != 0 ? "compare (keys refuted)" : "compare");
     HostDestroyEditor();
     RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY_PREFIX "benchmark");
     return 0;

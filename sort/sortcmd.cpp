@@ -10,7 +10,6 @@
 #include "stages.h"
 #include "linememory.h"
 #include "stablesort.h"
-#include "workers.h"
 #include "../common/hostmsg.h"
 #include "../common/memory.h"
 #include "../common/text.h"
@@ -35,9 +34,6 @@ static const WCHAR* const g_lineEndText[] = { L"\r\n", L"\r", L"\n" };   /* by L
 
 /* What a buffer holds where the host has not written (a noncharacter). */
 #define UNWRITTEN_UNIT 0xFFFF
-
-/* Lines read between telling the threads that make keys meanwhile. */
-#define READ_TELL_LINES 256
 
 /* Largest line size (in UTF-16 units) whose buffer, all its room included, fits in 32 bits. */
 #define MAX_LINE_UNITS (0x7FFFFFFF - SPARE_UNITS - LINE_END_UNITS)
@@ -188,17 +184,14 @@ static BOOL DetectLineEndStyle(HWND hwndView, LineEndStyle* style)
 ** keys where those can agree with CompareStringW, which gives the same
 ** order in a fraction of the time, and the order is checked against it;
 ** otherwise, or when the keys cannot be made or their order does not
-** hold, by CompareStringW itself. Elsewhere by CompareStringA. The keys
-** begun while the lines were read (ahead, NULL: none) are ended.
+** hold, by CompareStringW itself. Elsewhere by CompareStringA.
 ** Returns FALSE, leaving lines as they were, when no memory could be had.
 */
-static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* settings, KeyingAhead* ahead)
+static BOOL OrderLines(WCHAR** lines, size_t count, const CompareSettings* settings)
 {
-    if (!Win()->isNt || !KeysAgreeWithCompare(settings))
-        EndKeyingAhead(ahead);
     if (!Win()->isNt)
         return SortLinesInAnsi(lines, count, settings);
-    if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings, ahead)) {
+    if (KeysAgreeWithCompare(settings) && SortLinesByKeys(lines, count, settings)) {
         SORT_STAGE(SORT_STAGE_ORDERED, 1);
         return TRUE;
     }
@@ -293,13 +286,11 @@ static BOOL SupplyLineEnd(WCHAR* text, size_t* units, LineEndStyle style)
 ** the arena, whose chunks the caller frees whatever the outcome. The last
 ** line of a range that takes the document's last line gets the line end
 ** of style. *fetched gets the number of entries filled, *emptyLfLine
-** whether one of them is an empty line that ends in LF. The keying that
-** runs ahead (NULL: none) is told of every READ_TELL_LINES lines read.
-** Returns SORT_OK when every line can be moved.
+** whether one of them is an empty line that ends in LF. Returns SORT_OK
+** when every line can be moved.
 */
 static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyle style, WCHAR** lines,
-                              size_t count, size_t* fetched, BOOL* emptyLfLine, LineArena* arena,
-                              KeyingAhead* ahead)
+                              size_t count, size_t* fetched, BOOL* emptyLfLine, LineArena* arena)
 {
     SortOutcome outcome = SORT_OK;
     *emptyLfLine = FALSE;
@@ -324,10 +315,7 @@ static SortOutcome FetchLines(HWND hwndView, const LineRange* range, LineEndStyl
             return len == units && (len == 0 || !IsLineEndUnit(text[len - 1])) ? SORT_EDITOR_DISAGREES
                                                                                 : SORT_UNMOVABLE_LINE;
         }
-        if ((*fetched + 1) % READ_TELL_LINES == 0)
-            LinesRead(ahead, *fetched + 1);
     }
-    LinesRead(ahead, count);
     return SORT_OK;
 }
 
@@ -477,36 +465,6 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
 }
 
 /*
-** Starts making the range's keys on other threads while this one reads
-** its lines, where the range is long enough and the machine has a
-** processor to spare. The lines whose keys decide the key bytes most lines
-** share are read first, into buffers of their own. Returns NULL, and the
-** keys are made after the read, when they are not begun.
-*/
-static KeyingAhead* KeyWhileReading(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
-                                    const CompareSettings* settings)
-{
-    if (!Win()->isNt || !KeysAgreeWithCompare(settings) || SplitParts(count) < 2)
-        return NULL;
-    WCHAR* samples[SHARED_SAMPLE_LINES + 1];
-    size_t read = 0;
-    for (; read <= SHARED_SAMPLE_LINES; read++) {
-        size_t units;
-        SortOutcome outcome;
-        samples[read] = GetLineText(hwndView, range->start.y + (LONG)SharedSampleLine(read, count), 0, &units,
-                                    &outcome, NULL);
-        if (samples[read] == NULL)
-            break;
-    }
-    KeyingAhead* ahead = NULL;
-    if (read > SHARED_SAMPLE_LINES)
-        ahead = BeginKeyingAhead(lines, count, settings, samples);
-    while (read > 0)
-        ZtoaFree(samples[--read]);
-    return ahead;
-}
-
-/*
 ** Reads, checks, orders and rewrites the range's lines. Nothing is deleted
 ** until every line has been read and checked and the lines are in an
 ** order that can stand; until then the document is as it was. Every
@@ -527,25 +485,19 @@ static SortOutcome SortRange(HWND hwndView, const LineRange* range, const Compar
         return SORT_NO_MEMORY;
 
     SORT_STAGE(SORT_STAGE_FETCHING, lineCount);
-    KeyingAhead* ahead = KeyWhileReading(hwndView, range, lines, lineCount, settings);
     size_t fetched = 0;
     BOOL emptyLfLine;
     LineArena arena = { NULL, lineCount, 0, 0 };
-    SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &emptyLfLine, &arena,
-                                     ahead);
+    SortOutcome outcome = FetchLines(hwndView, range, style, lines, lineCount, &fetched, &emptyLfLine, &arena);
     assert(fetched <= lineCount && (outcome != SORT_OK || fetched == lineCount));
     SORT_STAGE(SORT_STAGE_FETCHED, fetched);
-    if (outcome != SORT_OK) {
-        EndKeyingAhead(ahead);
-        ahead = NULL;
-    }
 
     /* The document's last line, without the line end given it in memory. */
     size_t lastLineUnits = 0;
     if (outcome == SORT_OK && range->takesLastLine)
         lastLineUnits = (size_t)TextLengthW(lines[lineCount - 1]) - (size_t)TextLengthW(g_lineEndText[style]);
 
-    if (outcome == SORT_OK && !OrderLines(lines, lineCount, settings, ahead))
+    if (outcome == SORT_OK && !OrderLines(lines, lineCount, settings))
         outcome = SORT_NO_MEMORY;
     if (outcome == SORT_OK)
         outcome = CheckJoins(hwndView, range, lines, lineCount, emptyLfLine);

@@ -18,19 +18,7 @@
 ** comparisons for keys to pay. */
 #define KEY_MIN_LINES 16
 
-/* The sample of lines whose keys decide the key bytes most lines share:
-** SharedSampleLine(j, count) for j from 0 to SHARED_SAMPLE_LINES. */
-#define SHARED_SAMPLE_LINES 32
-
-/* Keys being made on other threads while the lines are read. */
-typedef struct KeyingAhead KeyingAhead;
-
 BOOL KeysAgreeWithCompare(const CompareSettings* settings);
-size_t SharedSampleLine(size_t j, size_t count);
-KeyingAhead* BeginKeyingAhead(WCHAR** lines, size_t count, const CompareSettings* settings,
-                              const WCHAR* const* samples);
-void LinesRead(KeyingAhead* ahead, size_t read);
-void EndKeyingAhead(KeyingAhead* ahead);
-BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* settings, KeyingAhead* ahead);
+BOOL SortLinesByKeys(WCHAR** lines, size_t count, const CompareSettings* settings);
 
 #endif

@@ -12,7 +12,7 @@
 enum SortStage {
     SORT_STAGE_FETCHING,   /* the lines are about to be read from the host */
     SORT_STAGE_FETCHED,    /* every line is read (or one could not be) */
-    SORT_STAGE_KEYED,      /* key path: every line has its kept key bytes; value is the threads they took */
+    SORT_STAGE_KEYED,      /* key path: every line has its kept key bytes */
     SORT_STAGE_SORTED,     /* key path: the records are in the order of their kept bytes */
     SORT_STAGE_TIED,       /* key path: ties broken; value is the lines whose kept bytes tie */
     SORT_STAGE_REMADE,     /* key path: value is the whole keys made again to break them */

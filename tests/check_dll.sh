@@ -26,10 +26,9 @@ check "imports only KERNEL32, USER32, ADVAPI32 (found: $imports)" \
 # ones are looked up at run time on the NT family; the C runtime's DLL is
 # not imported at all.
 allowed_ADVAPI32="RegCloseKey RegCreateKeyExA RegDeleteKeyA RegEnumKeyA RegOpenKeyExA RegQueryValueExA RegSetValueExA"
-allowed_KERNEL32="CloseHandle CompareStringA CreateEventA CreateThread EnumSystemLocalesA GetFullPathNameA GetLastError GetLocaleInfoA
-    GetModuleFileNameA GetModuleHandleA GetProcAddress GetProcessHeap GetSystemDefaultLCID GetSystemInfo
-    GetVersionExA HeapAlloc HeapFree IsDBCSLeadByte MultiByteToWideChar SetEvent SetLastError WaitForSingleObject
-    WideCharToMultiByte lstrcpynA lstrlenA"
+allowed_KERNEL32="CompareStringA EnumSystemLocalesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
+    GetModuleHandleA GetProcAddress GetProcessHeap GetSystemDefaultLCID GetVersionExA HeapAlloc HeapFree
+    IsDBCSLeadByte MultiByteToWideChar SetLastError WideCharToMultiByte lstrcpynA lstrlenA"
 allowed_USER32="CheckDlgButton DialogBoxParamA EnableWindow EndDialog GetDlgItem IsDlgButtonChecked IsWindowEnabled
     LoadCursorA LoadStringA MessageBoxA SendMessageA SetCursor SetWindowTextA"
 functions=$(awk -F'\t' '/DLL Name:/ { split($0, n, ": "); dll = toupper(n[2]); sub(/\.DLL$/, "", dll); next }

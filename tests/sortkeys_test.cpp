@@ -17,7 +17,6 @@
 #include "sort/keystore.h"
 #include "sort/sortkeys.h"
 #include "sort/stablesort.h"
-#include "sort/workers.h"
 
 namespace {
 
@@ -43,7 +42,7 @@ BOOL SortByComparator(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 BOOL SortByKeys(WCHAR** lines, size_t count, LCID locale, DWORD flags)
 {
     CompareSettings settings = SettingsOf(locale, flags);
-    return SortLinesByKeys(lines, count, &settings, NULL);
+    return SortLinesByKeys(lines, count, &settings);
 }
 
 /* Whether the key path takes locale and flags, as this Windows tells it. */
@@ -188,27 +187,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, SortKeysTest, testing::Values(
                     | NORM_IGNOREKANATYPE | NORM_IGNOREWIDTH },
     Setting{ 0x409, 0, true }, Setting{ 0x407, NORM_IGNORECASE, true }, Setting{ 0x40C, 0, true },
     Setting{ 0x439, SORT_DIGITSASNUMBERS, true }, Setting{ 0x411, NORM_IGNOREWIDTH, true }));
-
-/*
-** The keys made, and the order checked, on several threads at once: ranges
-** this short run on one thread in the module, so the test lowers the
-** threshold. The order must be the one-thread order, for every kind.
-*/
-TEST(SortKeysThreadsTest, SplitRangesGiveTheOneThreadOrder)
-{
-    size_t kept = g_splitMinLines;
-    g_splitMinLines = 2;
-    g_seed = 2026;
-    for (int document = 0; document < 4 * kKinds; document++) {
-        std::vector<std::wstring> texts;
-        size_t count = 2 + NextRandom() % 400;
-        while (texts.size() < count)
-            texts.push_back(KindLine(document % kKinds, texts));
-        ExpectKeyOrderIsComparatorOrder(texts, document % 2 ? 0x411 : 0x409, document % 3 ? 0 : NORM_IGNORECASE,
-                                        document);
-    }
-    g_splitMinLines = kept;
-}
 
 TEST(SortKeysOrderTest, EmptyAndBareLineEndsSortAsEmpty)
 {
