@@ -11,6 +11,8 @@
 #include "linepool.h"
 #include "busytime.h"
 
+#include <new>
+
 
 /* ---- The document ------------------------------------------------------- */
 
@@ -47,6 +49,8 @@ static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE *
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
+static unsigned g_failAnswerIn;                    /* answers until one runs out of memory on purpose, 0: none */
+static BOOL g_outOfMemory;                         /* an answer ran out of memory since the editor was made */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
 
 static const WCHAR* const g_eolText[] = { L"", L"\r\n", L"\r", L"\n" };
@@ -502,8 +506,18 @@ static LRESULT CALLBACK EditorWndProc(HWND hwnd, UINT message, WPARAM wParam, LP
         BusyTime began = BusyTimeBegin();
         g_hostBusy++;   /* one thread: the window's own */
         BOOL pointer = message == HM_CONVERT_POSITION || message == HM_SET_SELECTION || message == HM_GET_LINE;
-        Record(message, pointer ? 0 : wParam);
-        LRESULT result = OnEditorMessage(message, wParam, lParam);
+        LRESULT result = 0;
+        /* An exception cannot pass through the module's frames: an answer
+           that runs out of memory answers 0 and is noted, and the host
+           treats the command's result as lost. */
+        try {
+            Record(message, pointer ? 0 : wParam);
+            if (g_failAnswerIn > 0 && --g_failAnswerIn == 0)
+                throw std::bad_alloc();
+            result = OnEditorMessage(message, wParam, lParam);
+        } catch (const std::bad_alloc&) {
+            g_outOfMemory = TRUE;
+        }
         g_hostBusy--;
         BusyTimeEnd(began);
         return result;
@@ -625,6 +639,8 @@ HWND HostCreateEditor(HWND parent)
     g_redraw = -1;
     g_cursorSeen = NULL;
     g_passedValue = 0;
+    g_failAnswerIn = 0;
+    g_outOfMemory = FALSE;
     HostClearMessages();
     g_hwndEditor = CreateWindowExW(0, className, L"", parent ? WS_CHILD | WS_VISIBLE : 0,
                                    0, 0, 0, 0, parent ? parent : HWND_MESSAGE, NULL,
@@ -687,6 +703,16 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size)
 {
     g_sizeMode = mode;
     g_fixedSize = size;
+}
+
+void HostFailAnswer(unsigned nth)
+{
+    g_failAnswerIn = nth;
+}
+
+BOOL HostRanOutOfMemory(void)
+{
+    return g_outOfMemory;
 }
 
 void HostSetUnanswered(UINT message)

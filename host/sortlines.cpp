@@ -28,9 +28,11 @@
 */
 #include "sortlines.h"
 
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <exception>
 #include <string>
 #include <new>
 #include <stdexcept>
@@ -428,11 +430,36 @@ static std::wstring WindowTitle(const wchar_t* path)
 }
 
 /*
+** Fails with status 1 when an answer to the module ran out of memory: the
+** document may then hold only part of what the command did, and is not
+** written.
+*/
+static BOOL AnswersHeld(Failure* failure)
+{
+    if (!HostRanOutOfMemory())
+        return TRUE;
+    return Fail(failure, 1, L"out of memory while answering the module: the document is too large for the host; "
+                            L"nothing was written");
+}
+
+/*
+** For tests: with SORTLINES_TEST_FAIL_ANSWER=N in the environment, the
+** host's Nth answer to the module runs out of memory.
+*/
+static unsigned TestFailedAnswer(void)
+{
+    char text[16];
+    DWORD n = GetEnvironmentVariableA("SORTLINES_TEST_FAIL_ANSWER", text, sizeof(text));
+    return n == 0 || n >= sizeof(text) ? 0 : (unsigned)strtoul(text, NULL, 10);
+}
+
+/*
 ** Runs the command and writes the document. The module says in a message
 ** box when it cannot sort; the editor would show it, this host notes it
 ** and answers it. Returns FALSE with *failure set when the module lacks
-** the export, the document cannot be written, or the module showed a
-** message (status 3, after the document is written).
+** the export, an answer ran out of memory, the document cannot be
+** written, or the module showed a message (status 3, after the document
+** is written).
 */
 static BOOL RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, const wchar_t* dllPath,
                     Failure* failure)
@@ -441,10 +468,11 @@ static BOOL RunSort(const Options* o, const PlugIn* plugIn, Encoding encoding, c
         return Fail(failure, 1, L"the module has no OnCommand export: %ls", dllPath);
     HostClearMessages();
     HostWatchMessageBoxes(TRUE);
+    HostFailAnswer(TestFailedAnswer());
     plugIn->onCommand(HostEditorWindow());
     UnlockSettings();
     HostWatchMessageBoxes(FALSE);
-    if (!SaveDocument(o->output, encoding, failure))
+    if (!AnswersHeld(failure) || !SaveDocument(o->output, encoding, failure))
         return FALSE;
     if (o->given & OPT_REPORT)
         WriteReport();
@@ -533,7 +561,7 @@ static BOOL Run(int argc, wchar_t** argv, Failure* failure)
         break;
     case MODE_WINDOW:
         done = RunWindow(&plugIn, WindowTitle(o.input).c_str(), (o.given & OPT_DEMO) != 0, failure)
-            && (o.output == NULL || SaveDocument(o.output, encoding, failure));
+            && AnswersHeld(failure) && (o.output == NULL || SaveDocument(o.output, encoding, failure));
         break;
     case MODE_PROPERTIES:
         done = RunProperties(&plugIn, o.answer, failure);
@@ -577,12 +605,31 @@ static void LeaveAddressSpace(void)
 }
 
 /*
+** What ends the host when nothing else could: an exception nobody caught,
+** or an abort. The C runtime's abort would exit with 3, which says the
+** document was written; this says the host failed instead.
+*/
+static void EndUnexpectedly(void)
+{
+    fputs("sortlines: the host failed unexpectedly\n", stderr);
+    fflush(stderr);
+    _exit(1);
+}
+
+static void OnAbortSignal(int)
+{
+    EndUnexpectedly();
+}
+
+/*
 ** The one place that decides the exit status: 0, or the failure's with its
 ** line on stderr. Running out of memory is the host's failure (status 1),
 ** never a crash, whose status would pass for another answer.
 */
 int wmain(int argc, wchar_t** argv)
 {
+    std::set_terminate(EndUnexpectedly);
+    signal(SIGABRT, OnAbortSignal);
     Failure failure;
     failure.status = 0;
     failure.text[0] = L'\0';

@@ -136,6 +136,22 @@ for mode in stdout file; do
               && [ ! -s "$work/out" ] && [ "$(cat "$work/out.d/target.txt")" = old ] && only target.txt'
 done
 
+# An answer to the module that runs out of memory (the host's 2nd, 12th or
+# 45th of about 50: choosing the range, reading, rewriting): status 1 and
+# one line, the target as it was. Unhandled, it ended the host with the C
+# runtime's status 3, and the wrapper put an empty file over the target.
+printf 'b\nd\na\nc\ne\nf\ng\nh\n' >"$work/eight.txt"
+for n in 2 12 45; do
+    for mode in stdout file; do
+        printf 'old\n' >"$work/out.d/target.txt"
+        if [ "$mode" = file ]; then out=(-o "$work/out.d/target.txt"); else out=(); fi
+        SORTLINES_TEST_FAIL_ANSWER=$n run "${out[@]}" "$work/eight.txt"
+        check "answer $n out of memory, to $mode: status 1, one line, nothing written" \
+            eval '[ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "out of memory" "$work/err" \
+                  && [ ! -s "$work/out" ] && [ "$(cat "$work/out.d/target.txt")" = old ] && only target.txt'
+    done
+done
+
 # Two runs at once with different flags: A stops after storing its settings
 # until released; B starts then and either waits for A or, unprotected,
 # stores its own and finishes. Each must sort with its own flags.
