@@ -49,6 +49,7 @@ static WPARAM g_passedValue;                       /* last HM_PASS_EVENT_VALUE *
 static std::vector<HostMessage> g_messages;        /* received messages, in order */
 static unsigned g_counts[HM_RANGE];                /* received messages, by message - HM_FIRST */
 static BOOL g_keepLog = TRUE;                      /* record every message, not only counts */
+static POINT g_reportedSelEnd = { -1, -1 };       /* HM_GET_SEL_END's answer, x -1: the selection's end */
 static unsigned g_failAnswerIn;                    /* answers until one runs out of memory on purpose, 0: none */
 static BOOL g_outOfMemory;                         /* an answer ran out of memory since the editor was made */
 volatile LONG g_hostBusy;                          /* nonzero while answering a message */
@@ -472,7 +473,7 @@ static LRESULT OnEditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
         GetSelectionPoint(wParam, g_selStart, (POINT*)lParam);
         return 0;
     case HM_GET_SEL_END:
-        GetSelectionPoint(wParam, g_selEnd, (POINT*)lParam);
+        GetSelectionPoint(wParam, g_reportedSelEnd.x >= 0 ? g_reportedSelEnd : g_selEnd, (POINT*)lParam);
         return 0;
     case HM_SET_SELECTION:
         if (wParam != 0 && lParam != 0) {
@@ -641,6 +642,7 @@ HWND HostCreateEditor(HWND parent)
     g_passedValue = 0;
     g_failAnswerIn = 0;
     g_outOfMemory = FALSE;
+    HostReportSelectionEnd(POINT{ -1, -1 });
     HostClearMessages();
     g_hwndEditor = CreateWindowExW(0, className, L"", parent ? WS_CHILD | WS_VISIBLE : 0,
                                    0, 0, 0, 0, parent ? parent : HWND_MESSAGE, NULL,
@@ -703,6 +705,11 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size)
 {
     g_sizeMode = mode;
     g_fixedSize = size;
+}
+
+void HostReportSelectionEnd(POINT end)
+{
+    g_reportedSelEnd = end;
 }
 
 void HostFailAnswer(unsigned nth)

@@ -69,6 +69,7 @@ void HostSetLineSize(HostLineSizeMode mode, LRESULT size);
 void HostSetUnanswered(UINT message);   /* this editor message is left unanswered; 0: none */
 void HostSetLineCountOffset(int offset); /* added to the line count HM_GET_LINE_COUNT reports */
 void HostSetInsertFault(HostInsertFault fault); /* what HM_INSERT_TEXT does to its texts from now on */
+void HostReportSelectionEnd(POINT end); /* HM_GET_SEL_END answers this; x -1: the selection's own end */
 void HostFailAnswer(unsigned nth);      /* the nth editor message from now runs out of memory; 0: none */
 BOOL HostRanOutOfMemory(void);          /* an answer ran out of memory since the editor was made */
 int HostRedrawState(void);              /* last HM_SET_REDRAW value, -1 before any */

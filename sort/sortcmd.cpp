@@ -248,16 +248,19 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
 
     range->docLines = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
     range->takesLastLine = FALSE;
+    /* In 64 bits: an end on line LONG_MAX must not wrap round to pass the checks. */
+    LONGLONG endLine = end->y;
     if (end->x != 0) {
         range->takesLastLine = (end->y == range->docLines - 1);
-        end->y += 1;
+        endLine += 1;
         end->x = 0;
     }
-    if (end->y - start->y <= 1)
+    if (endLine - start->y <= 1)
         return SORT_NOTHING;
     /* Only a range that takes the last line ends past it. */
-    if (end->y > range->docLines - (range->takesLastLine ? 0 : 1))
+    if (endLine > (LONGLONG)range->docLines - (range->takesLastLine ? 0 : 1) || endLine > LONG_MAX)
         return SORT_EDITOR_DISAGREES;
+    end->y = (LONG)endLine;
     return SORT_OK;
 }
 
@@ -424,14 +427,26 @@ static BOOL RewriteVerified(HWND hwndView, const LineRange* range, WCHAR** lines
     return same;
 }
 
+/* Whether the host's selection runs from start to end, logical positions both. */
+static BOOL SelectionIs(HWND hwndView, const POINT* start, const POINT* end)
+{
+    POINT from = { -1, -1 };
+    POINT to = { -1, -1 };
+    SendMessageA(hwndView, HM_GET_SEL_START, POS_LOGICAL, (LPARAM)&from);
+    SendMessageA(hwndView, HM_GET_SEL_END, POS_LOGICAL, (LPARAM)&to);
+    return from.x == start->x && from.y == start->y && to.x == end->x && to.y == end->y;
+}
+
 /*
 ** Replaces the range's lines with the sorted lines, all while the host's
 ** redraw is off, selects them and checks the result. The range is
 ** selected through the host's own numbering, converted before anything
 ** changes: a host that does not convert it gets SORT_EDITOR_DISAGREES and
-** an unchanged document. A range that takes the document's last line is
-** deleted up to the document's end. Nothing is inserted unless the host
-** deleted the range as asked (SORT_NOT_DELETED). Returns SORT_UNVERIFIED
+** an unchanged document, and so does one that selects anything but the
+** range (its delete would take the user's own selection). A range that
+** takes the document's last line is deleted up to the document's end.
+** Nothing is inserted unless the host deleted the range as asked
+** (SORT_NOT_DELETED). Returns SORT_UNVERIFIED
 ** when the document does not read back as sorted.
 */
 static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
@@ -448,6 +463,10 @@ static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** l
 
     SendMessageA(hwndView, HM_SET_REDRAW, 0, 0);
     SendMessageA(hwndView, HM_SET_SELECTION, (WPARAM)&viewStart, (LPARAM)&viewEnd);
+    if (!SelectionIs(hwndView, &range->start, &deleteEnd)) {
+        SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);
+        return SORT_EDITOR_DISAGREES;
+    }
     SendMessageA(hwndView, HM_EXECUTE_COMMAND, HOST_CMD_DELETE_SELECTION, 0);
     if (!RangeDeleted(hwndView, range, count)) {
         SendMessageA(hwndView, HM_SET_REDRAW, 1, 0);

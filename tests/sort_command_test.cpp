@@ -336,6 +336,7 @@ TEST_F(SortCommandTest, HostsThatContradictThemselvesLeaveTheDocument)
         { "line size one too large", [] { HostSetLineSize(HOST_SIZE_SHORT, -1); } },
         { "positions not converted", [] { HostSetUnanswered(HM_CONVERT_POSITION); } },
         { "line count one low", [] { HostSetLineCountOffset(-1); } },
+        { "selection end on the last line a LONG holds", [] { HostReportSelectionEnd(Pt(LONG_MAX, 1)); } },
     };
     /* Lines of one length, so that a size fixed one short cuts each of them alike. */
     std::wstring text = L"head line\r\nkiwi\r\nzebu\r\npear\r\nplum\r\nend";
@@ -344,6 +345,7 @@ TEST_F(SortCommandTest, HostsThatContradictThemselvesLeaveTheDocument)
         HostSetLineSize(HOST_SIZE_TRUE, 0);
         HostSetUnanswered(0);
         HostSetLineCountOffset(0);
+        HostReportSelectionEnd(Pt(-1, -1));
         f.set();
         Sort(text, Pt(1, 0), Pt(4, 2));
         ExpectRefused(text, IDS_EDITOR_DISAGREES);
@@ -486,7 +488,7 @@ TEST_P(UnansweredMessageTest, DocumentIsSortedOrIntact)
 INSTANTIATE_TEST_SUITE_P(Messages, UnansweredMessageTest,
                          testing::Values((UINT)HM_GET_SEL_START, (UINT)HM_GET_SEL_END,
                                          (UINT)HM_GET_LINE_COUNT, (UINT)HM_CONVERT_POSITION,
-                                         (UINT)HM_GET_LINE));
+                                         (UINT)HM_GET_LINE, (UINT)HM_SET_SELECTION));
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MisbehavingHostTest,
                          testing::Values((LRESULT)0, (LRESULT)-1, (LRESULT)0x80000000u,
