@@ -446,8 +446,8 @@ static BOOL SelectionIs(HWND hwndView, const POINT* start, const POINT* end)
 ** range (its delete would take the user's own selection). A range that
 ** takes the document's last line is deleted up to the document's end.
 ** Nothing is inserted unless the host deleted the range as asked
-** (SORT_NOT_DELETED). Returns SORT_UNVERIFIED
-** when the document does not read back as sorted.
+** (SORT_NOT_DELETED). Returns SORT_UNVERIFIED when the document does not
+** read back as sorted.
 */
 static SortOutcome ReplaceLines(HWND hwndView, const LineRange* range, WCHAR** lines, size_t count,
                                 size_t lastLineUnits)
