@@ -426,6 +426,10 @@ static void GetSelectionPoint(WPARAM mode, POINT logical, POINT* out)
 /* Inserts text at the caret, changed as the insertion fault says. */
 static void InsertWithFault(const WCHAR* text)
 {
+    if (g_insertFault == HOST_INSERT_TRUE) {
+        InsertAtCaret(text);
+        return;
+    }
     std::wstring t = text;
     g_insertions++;
     size_t end = t.size();

@@ -212,6 +212,12 @@ static BOOL ConvertPosition(HWND hwndView, const POINT* logical, POINT* view)
     return view->x >= 0 && view->y >= 0;
 }
 
+/* The document's line count, as the host reports it. */
+static LRESULT GetLineCount(HWND hwndView)
+{
+    return SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+}
+
 /* Whether position a stands after position b in the document. */
 static BOOL StandsAfter(const POINT* a, const POINT* b)
 {
@@ -246,7 +252,7 @@ static SortOutcome GetLineRange(HWND hwndView, LineRange* range)
     }
     start->x = 0;
 
-    range->docLines = SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
+    range->docLines = GetLineCount(hwndView);
     range->takesLastLine = FALSE;
     /* In 64 bits: an end on line LONG_MAX must not wrap round to pass the checks. */
     LONGLONG endLine = end->y;
@@ -391,11 +397,6 @@ static BOOL LineReadsBack(HWND hwndView, LONG y, const WCHAR* want, size_t wantU
     request.flags = LINE_REQUEST_WITH_EOL;
     request.yLine = y;
     return ReadLineInto(hwndView, &request, n, buffer->text) && memcmp(buffer->text, want, 2 * n) == 0;
-}
-
-static LRESULT GetLineCount(HWND hwndView)
-{
-    return SendMessageA(hwndView, HM_GET_LINE_COUNT, POS_LOGICAL, 0);
 }
 
 /*

@@ -378,9 +378,7 @@ TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
     std::vector<std::wstring> lines;
     for (int i = 0; i < 40; i++)
         lines.push_back(std::wstring(words[i % 7]) + (i % 5 == 0 ? L" " : L""));
-    std::wstring text;
-    for (const std::wstring& line : lines)
-        text += line + L"\r\n";
+    std::wstring text = JoinLines(lines, L"\r\n") + L"\r\n";
     g_realMap = Win()->LCMapStringW;
     Win()->LCMapStringW = MisleadingMap;
     g_keyAs = L"zzz";
@@ -388,13 +386,7 @@ TEST_F(FaultInjectionTest, KeysThatMisorderAreOverruled)
         SCOPED_TRACE(c.name);
         SetModuleDword(ExeTitle(), "Locale", c.locale);
         SetModuleDword(ExeTitle(), "Flags", c.flags);
-        std::vector<std::wstring> sorted = lines;
-        std::stable_sort(sorted.begin(), sorted.end(), [&](const std::wstring& a, const std::wstring& b) {
-            return CompareStringW(c.locale, c.flags, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;
-        });
-        std::wstring want;
-        for (const std::wstring& line : sorted)
-            want += line + L"\r\n";
+        std::wstring want = JoinLines(StableDescending(lines, c.locale, c.flags), L"\r\n") + L"\r\n";
         g_keyOf = c.keyOf;
         g_lineKeys = 0;
         POINT start = { 0, 0 }, end = { 0, 40 };

@@ -520,7 +520,7 @@ TEST_F(PropertiesDialogTest, OkThatCannotSaveSaysSoAndStaysOpen)
     ASSERT_NE(RegCreateKeyExA(plugins, title.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
                               &module, NULL), ERROR_SUCCESS) << "the registry takes a lasting key under a volatile one";
     WCHAR want[256] = L"";
-    LoadStringW(TestModule(), IDS_SAVE_FAILED, want, ARRAYSIZE(want));
+    ASSERT_GT(LoadStringW(TestModule(), IDS_SAVE_FAILED, want, ARRAYSIZE(want)), 0);
     bool stayedOpen = false;
     g_boxes = 0;
     ASSERT_NO_FATAL_FAILURE(Open([&](HWND dialog) {

@@ -1,5 +1,7 @@
 #include "registry_util.h"
 
+#include <algorithm>
+
 std::string TitleOfPath(const std::string& path)
 {
     size_t slash = path.find_last_of("\\/");
@@ -77,4 +79,12 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines, const wchar_t* eo
         text += lines[i];
     }
     return text;
+}
+
+std::vector<std::wstring> StableDescending(std::vector<std::wstring> lines, LCID locale, DWORD flags)
+{
+    std::stable_sort(lines.begin(), lines.end(), [&](const std::wstring& a, const std::wstring& b) {
+        return CompareStringW(locale, flags, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;
+    });
+    return lines;
 }

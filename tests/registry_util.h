@@ -29,4 +29,7 @@ typedef void (WINAPI *OnCommandProc)(HWND);
 /* Lines as UTF-16 text joined with the given line end. */
 std::wstring JoinLines(const std::vector<std::wstring>& lines, const wchar_t* eol);
 
+/* The lines in CompareStringW's descending order under locale and flags, ties in their order: the model. */
+std::vector<std::wstring> StableDescending(std::vector<std::wstring> lines, LCID locale, DWORD flags);
+
 #endif

@@ -71,25 +71,29 @@ static_assert(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED) == 0x0804,
               "Chinese (PRC)");
 static_assert(MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT) == 0x0411,
               "Japanese");
-static_assert(MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL) == 0x0404,
-              "Chinese (Taiwan)");
 
+/* A language the module holds: the ANSI code page of its own systems, its dialog's font. */
 struct Language {
     WORD id;
     const char* name;
+    UINT codePage;
+    int pointSize;
+    const wchar_t* face;
 };
 
 const Language kLanguages[] = {
-    {kChinese, "Chinese"},
-    {kTraditional, "Traditional"},
-    {kJapanese, "Japanese"},
-    {kEnglish, "English"},
+    {kChinese, "Chinese", 936, 8, L"Tahoma"},
+    {kTraditional, "Traditional", 950, 9, L"MS Shell Dlg"},
+    {kJapanese, "Japanese", 932, 9, L"ＭＳ Ｐゴシック"},
+    {kEnglish, "English", 1252, 8, L"MS Shell Dlg"},
 };
 
-/* The ANSI code page of the language's own systems. */
-UINT CodePageOf(WORD language) {
-    return language == kChinese ? 936 : language == kTraditional ? 950
-           : language == kJapanese ? 932 : 1252;
+/* The row of kLanguages for language (English for one it does not hold). */
+const Language& LanguageOf(WORD language) {
+    for (const Language& l : kLanguages) {
+        if (l.id == language) return l;
+    }
+    return kLanguages[3];
 }
 
 std::string LanguageName(const testing::TestParamInfo<Language>& info) {
@@ -679,7 +683,7 @@ TEST_P(StringTableTest, HoldsNoOtherStrings) {
 */
 TEST_P(StringTableTest, AnsiTextsFitTheModulesBuffers) {
     const WORD language = GetParam().id;
-    const UINT codePage = CodePageOf(language);
+    const UINT codePage = LanguageOf(language).codePage;
     const struct {
         UINT id;
         size_t buffer;
@@ -726,20 +730,16 @@ TEST(StringTableLanguageTest, ExistsInExactlyTheFourLanguages) {
 */
 TEST(AnsiStringTest, LoadStringAReturnsTheTextInTheAnsiCodePage) {
     const UINT codePage = GetACP();
-    WORD language;
-    LANGID system;
-    if (codePage == 932) {
-        language = system = kJapanese;
-    } else if (codePage == 936) {
-        language = system = kChinese;
-    } else if (codePage == 950) {
-        language = system = kTraditional;
-    } else if (codePage == 1252) {
-        language = system = kEnglish;
-    } else {
+    const Language* row = nullptr;
+    for (const Language& l : kLanguages) {
+        if (l.codePage == codePage) row = &l;
+    }
+    if (row == nullptr) {
         GTEST_SKIP() << "ANSI code page " << codePage
                      << " is none of 932, 936, 950 and 1252";
     }
+    const WORD language = row->id;
+    const LANGID system = row->id;
     struct ThreadLanguage {
         LCID locale = GetThreadLocale();
         LANGID ui = GetThreadUILanguage();
@@ -792,19 +792,8 @@ TEST_P(DialogTest, MatchesTheLayout) {
         << "class " << Describe(dialog.windowClass);
     EXPECT_FALSE(dialog.title.isOrdinal || !dialog.title.name.empty())
         << "caption " << Describe(dialog.title);
-    if (language == kChinese) {
-        EXPECT_EQ(dialog.pointSize, 8);
-        EXPECT_EQ(dialog.face, L"Tahoma") << Utf8(dialog.face);
-    } else if (language == kTraditional) {
-        EXPECT_EQ(dialog.pointSize, 9);
-        EXPECT_EQ(dialog.face, L"MS Shell Dlg") << Utf8(dialog.face);
-    } else if (language == kEnglish) {
-        EXPECT_EQ(dialog.pointSize, 8);
-        EXPECT_EQ(dialog.face, L"MS Shell Dlg") << Utf8(dialog.face);
-    } else {
-        EXPECT_EQ(dialog.pointSize, 9);
-        EXPECT_EQ(dialog.face, L"ＭＳ Ｐゴシック") << Utf8(dialog.face);
-    }
+    EXPECT_EQ(dialog.pointSize, LanguageOf(language).pointSize);
+    EXPECT_EQ(dialog.face, LanguageOf(language).face) << Utf8(dialog.face);
 
     /* The controls the language holds, in the template's (tab) order. */
     std::vector<const ExpectedControl*> controls;

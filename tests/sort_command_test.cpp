@@ -406,15 +406,8 @@ TEST_F(SortCommandTest, KeysThatDisagreeWithTheComparatorDoNotDecideTheOrder)
         std::vector<std::wstring> lines = { L"a\xFE7D", L"a", L"a\xFE7D" };
         while ((int)lines.size() < count)
             lines.push_back(std::wstring(1, (wchar_t)(L'b' + lines.size())));
-        std::wstring text;
-        for (const std::wstring& line : lines)
-            text += line + L"\r\n";
-        std::stable_sort(lines.begin(), lines.end(), [](const std::wstring& a, const std::wstring& b) {
-            return CompareStringW(0x409, 0, a.c_str(), -1, b.c_str(), -1) == CSTR_GREATER_THAN;
-        });
-        std::wstring want;
-        for (const std::wstring& line : lines)
-            want += line + L"\r\n";
+        std::wstring text = JoinLines(lines, L"\r\n") + L"\r\n";
+        std::wstring want = JoinLines(StableDescending(lines, 0x409, 0), L"\r\n") + L"\r\n";
         EXPECT_EQ(Sort(text, Pt(0, 0), Pt(count, 0)), want) << count << " lines";
     }
 }

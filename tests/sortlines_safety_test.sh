@@ -127,30 +127,28 @@ python3 -c '
 import sys
 sys.stdout.write("".join("%07d the quick brown fox jumps over the lazy dog\n" % (i * 7919 % 600000) for i in range(600000)))
 ' >"$work/huge.txt"
-for mode in stdout file; do
-    printf 'old\n' >"$work/out.d/target.txt"
-    if [ "$mode" = file ]; then out=(-o "$work/out.d/target.txt"); else out=(); fi
-    SORTLINES_TEST_FREE_MB=40 run "${out[@]}" "$work/huge.txt"
-    check "out of memory, to $mode: status 1, one line, nothing written" \
-        eval '[ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "out of memory" "$work/err" \
-              && [ ! -s "$work/out" ] && [ "$(cat "$work/out.d/target.txt")" = old ] && only target.txt'
-done
-
-# An answer to the module that runs out of memory (the host's 2nd, 12th or
-# 45th of about 50: choosing the range, reading, rewriting): status 1 and
-# one line, the target as it was. Unhandled, it ended the host with the C
-# runtime's status 3, and the wrapper put an empty file over the target.
 printf 'b\nd\na\nc\ne\nf\ng\nh\n' >"$work/eight.txt"
-for n in 2 12 45; do
+# The same for an answer to the module that runs out of memory (the host's
+# 2nd, 12th or 45th of about 50: choosing the range, reading, rewriting).
+# Unhandled, it ended the host with the C runtime's status 3, and the
+# wrapper put an empty file over the target.
+while read -r variable value document; do
     for mode in stdout file; do
         printf 'old\n' >"$work/out.d/target.txt"
         if [ "$mode" = file ]; then out=(-o "$work/out.d/target.txt"); else out=(); fi
-        SORTLINES_TEST_FAIL_ANSWER=$n run "${out[@]}" "$work/eight.txt"
-        check "answer $n out of memory, to $mode: status 1, one line, nothing written" \
+        export "$variable=$value"
+        run "${out[@]}" "$work/$document"
+        unset "$variable"
+        check "$variable=$value, to $mode: status 1, one line, nothing written" \
             eval '[ "$status" = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] && grep -q "out of memory" "$work/err" \
                   && [ ! -s "$work/out" ] && [ "$(cat "$work/out.d/target.txt")" = old ] && only target.txt'
     done
-done
+done <<'TABLE'
+SORTLINES_TEST_FREE_MB 40 huge.txt
+SORTLINES_TEST_FAIL_ANSWER 2 eight.txt
+SORTLINES_TEST_FAIL_ANSWER 12 eight.txt
+SORTLINES_TEST_FAIL_ANSWER 45 eight.txt
+TABLE
 
 # Two runs at once with different flags: A stops after storing its settings
 # until released; B starts then and either waits for A or, unprotected,
